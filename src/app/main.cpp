@@ -2,13 +2,15 @@
 
 #include "app/CoverForm.h"
 #include "app/MainForm.h"
+#include "app/ScadaApplication.h"
+#include "history/ui/GlobalExHandler.h"
 #include "platform/SingleInstance.h"
 #include "platform/ui/MessageBoxPrompt.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
+#include <memory>
 
 namespace {
 QString programDirectory(const char *argv0)
@@ -28,26 +30,41 @@ int main(int argc, char **argv)
     if (!instance.tryAcquire(programDir))
         return 0;
 
-    QApplication app(argc, argv);
+    // 2.-3. The exception handler is in place before any window exists.
+    scada::ScadaApplication app(argc, argv);
+    scada::MessageBoxPrompt prompt;
+    scada::TGlobalExHandler exceptionHandler(prompt, programDir);
+    app.setExceptionHandler(&exceptionHandler);
     Q_INIT_RESOURCE(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/scada/scada.svg")));
 
-    scada::TFormCover cover;
-    cover.show();
+    // 4. The cover while the windows are made.
+    auto cover = std::make_unique<scada::TFormCover>();
+    cover->show();
     app.processEvents();
 
+    // 5. Title.
     QApplication::setApplicationName(QStringLiteral("Scada System"));
     QApplication::setApplicationDisplayName(QStringLiteral("Scada System"));
 
-    scada::MessageBoxPrompt prompt;
-    scada::TMainForm mainForm(programDir, prompt);
-    prompt.setParent(&mainForm);
+    // 6. The windows.
+    std::unique_ptr<scada::TMainForm> mainForm;
+    try {
+        mainForm = std::make_unique<scada::TMainForm>(programDir, prompt);
+    } catch (const std::exception &e) {
+        // Without its database folder the station cannot run.
+        cover.reset();
+        exceptionHandler.HandleException(nullptr, e);
+        return 1;
+    }
+    prompt.setParent(mainForm.get());
 
-    cover.hide();
+    // 8. The cover goes; 9. the main window is shown maximised and the loop runs.
+    cover.reset();
     // Without a window manager a maximised window keeps its own size: give
     // it the screen first.
     if (QScreen *screen = QGuiApplication::primaryScreen())
-        mainForm.setGeometry(screen->availableGeometry());
-    mainForm.showMaximized();
+        mainForm->setGeometry(screen->availableGeometry());
+    mainForm->showMaximized();
     return app.exec();
 }
