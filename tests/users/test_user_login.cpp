@@ -234,6 +234,20 @@ TEST_F(Login, EmptyPasswordLogsInWrongCaseDoesNot)
     EXPECT_TRUE(prompt.shown.isEmpty());
 }
 
+TEST_F(Login, EnterInTheNameFieldKeepsTheTypedLetterCase)
+{
+    TFormUserLogin dlg(users, plant.path(), prompt);
+    dlg.show();
+    dlg.Password->setText(u"7313"_s);
+    dlg.Users->lineEdit()->setText(u"manager"_s);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dlg.Users->lineEdit(), &enter);
+    EXPECT_EQ(dlg.Users->currentText(), u"manager"_s);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(users[0].Active);
+    dlg.btCancel->click();
+}
+
 TEST_F(Login, ThreeFailuresCountDownAndCloseWithoutLogin)
 {
     plant.write("Users.paw", "[Manager]#U#[Manager]#T#[7313]\r\n");

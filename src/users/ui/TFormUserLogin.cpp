@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +26,9 @@ TFormUserLogin::TFormUserLogin(TUserList &users, const QString &programDir, Prom
     Users->setObjectName(QStringLiteral("Users"));
     Users->setEditable(true);
     Users->setInsertPolicy(QComboBox::NoInsert);
+    // Names compare exactly: neither completion nor Enter may turn a typed
+    // "manager" into the listed "Manager".
+    Users->completer()->setCaseSensitivity(Qt::CaseSensitive);
     Users->setToolTip(QStringLiteral("Choose or Input User Name"));
 
     Password = new QLineEdit(this);
