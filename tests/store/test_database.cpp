@@ -1,5 +1,6 @@
 #include "common/Errors.h"
 #include "platform/Prompt.h"
+#include "Printers.h"
 #include "store/Database.h"
 #include "store/StoreSetup.h"
 #include "support/TempDir.h"
@@ -146,8 +147,9 @@ TEST(CreateDataBase, DirectoryThatCannotBeCreatedRaisesCannotCreate)
         } catch (const ScadaError &e) {
             EXPECT_EQ(e.message(), "Cannot create " + plant + "/Table");
         }
-        if (tableIsFile)
+        if (tableIsFile) {
             EXPECT_EQ(dir.read("Table"), QByteArray("not a folder"));
+        }
         EXPECT_FALSE(db.isOpen());
     }
 }
@@ -169,8 +171,9 @@ TEST(CreateDataBase, UnusableDatabaseFileShowsNoBdeAndCreatesNothing)
         EXPECT_EQ(prompt.texts(), QStringList({"No BDE,Install it!"}));
         EXPECT_FALSE(db.isOpen());
         EXPECT_TRUE(db.tables().isEmpty());
-        if (!asFolder)
+        if (!asFolder) {
             EXPECT_EQ(dir.read("Table/DuvUrovuDe.sqlite"), junk);
+        }
     }
 }
 
@@ -209,10 +212,11 @@ TEST(DatabaseWriter, WholeNumbersOutsideTheirFieldRangeAreDatabaseErrors)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.value.toString().toStdString());
-        if (c.ok)
+        if (c.ok) {
             EXPECT_NO_THROW(p.db.insert("FtuTable", {{c.field, c.value}}));
-        else
+        } else {
             EXPECT_THROW(p.db.insert("FtuTable", {{c.field, c.value}}), EDBEngineError);
+        }
     }
     EXPECT_EQ(p.db.recordCount("FtuTable"), 3);
     EXPECT_EQ(p.db.rows("FtuTable")[2]["FtuAddress"].toInt(), 12);
