@@ -3,6 +3,9 @@
 #include "app/AboutForm.h"
 #include "app/DragFrame.h"
 #include "common/Errors.h"
+#include "store/StoreSetup.h"
+#include "users/UserRights.h"
+#include "users/ui/UserCommands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -111,8 +114,14 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     const QString tableDir = QDir(m_programDir).filePath(QStringLiteral("Table"));
     if (!QFileInfo(tableDir).isDir() && !QDir().mkpath(tableDir))
         throw EFCreateError(QStringLiteral("Cannot create ") + QDir::toNativeSeparators(tableDir));
+    // 10. The database and its missing start-up tables ("No BDE,Install it!"
+    //     when it cannot be opened; the start goes on).
+    m_db = std::make_unique<Database>(m_programDir);
+    CreateDataBase(*m_db, m_prompt);
     // 11. Save period, hint copy, unit-word captions.
     m_savePeriod = 5;
+    EnsureUserFile(m_programDir, m_prompt);
+    DisableRightsBoundCommands(this);
     setUnitWordCaptions();
     // 12. Picture-sound flag cleared; polling may run.
     m_pictureSoundPlayed = false;
@@ -408,6 +417,9 @@ void TMainForm::createFloatingPanels()
     m_listBoxMsg = list;
     list->setObjectName(QStringLiteral("ListBoxmsg"));
     list->resize(520, 160);
+    QPalette red = list->palette();
+    red.setColor(QPalette::Text, Qt::red);
+    list->setPalette(red);
     list->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto *close = new QAction(QStringLiteral("Close"), list);
     close->setObjectName(QStringLiteral("Close1"));
@@ -485,6 +497,9 @@ void TMainForm::connectCommands()
     connect(action("HelpAboutCmd"), &QAction::triggered, this, &TMainForm::showAbout);
     connect(action("SysSetPrintCmd"), &QAction::triggered, this, &TMainForm::runPrinterSetup);
     connect(action("SysExitCmd"), &QAction::triggered, this, &QWidget::close);
+    connect(action("UserLoginCmd"), &QAction::triggered, this,
+            [this] { UserLoginCmd(this, this, m_programDir, m_prompt, m_users); });
+    connect(action("UserLogoutCmd"), &QAction::triggered, this, [this] { UserLogoutCmd(this); });
 
     connect(action("ToolsSystemItem"), &QAction::toggled, m_toolBarXiTong, &QWidget::setVisible);
     connect(action("ToolsMointorItem"), &QAction::toggled, m_toolBarCeKong, &QWidget::setVisible);

@@ -5,6 +5,8 @@
 
 #include "platform/Prompt.h"
 #include "platform/QtTimerService.h"
+#include "store/Database.h"
+#include "users/UserFile.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -43,6 +45,8 @@ public:
     void setRunMode(int mode) { m_runMode = mode; }
     QString gifLibraryDir() const { return m_gifLibraryDir; }
     TimerService &timers() { return *m_timers; }
+    Database &database() { return *m_db; }
+    const TUserList &users() const { return m_users; }
 
     QAction *action(const QString &name) const;
     QLabel *statusPanel(int index) const;
@@ -92,6 +96,8 @@ private:
     QString m_programDir;
     Prompt &m_prompt;
     std::unique_ptr<QtTimerService> m_timers;
+    std::unique_ptr<Database> m_db;
+    TUserList m_users;
     QString m_unitWord;
     QString m_setTimeQuestion;
     QString m_gifLibraryDir;

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/SingleInstance.h"
+#include "users/UserRights.h"
 
 using namespace scada;
 
@@ -173,4 +174,20 @@ TEST(ProgramStart, SecondCopyEndsSilently)
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(plant.file("Table"))) << "the second copy must not start up";
+}
+
+TEST_F(FormFixture, EveryRightsBoundCommandExistsAndFollowsTheUserType)
+{
+    for (const UserRight &r : UserRightsTable())
+        ASSERT_TRUE(act(r.command)) << r.command;
+    ApplyUserRights(form.get(), "Manager");
+    for (const UserRight &r : UserRightsTable())
+        EXPECT_EQ(act(r.command)->isEnabled(), r.manager) << r.command;
+    ApplyUserRights(form.get(), "General");
+    for (const UserRight &r : UserRightsTable())
+        EXPECT_EQ(act(r.command)->isEnabled(), r.general) << r.command;
+    act("UserLogoutCmd")->trigger();
+    EXPECT_FALSE(act("SeletedCOMM1")->isEnabled());
+    EXPECT_FALSE(act("SetBatchCtrl1")->isEnabled());
+    EXPECT_TRUE(QFileInfo::exists(plant.file("Users.paw")));
 }
