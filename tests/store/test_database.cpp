@@ -37,6 +37,12 @@ TEST(CreateDataBase, EmptyFolderGetsTheElevenStartupTablesEmptyAndKeyed)
     EXPECT_TRUE(QFileInfo(p.dir.file("Table")).isDir());
     EXPECT_TRUE(QFileInfo(p.dir.file("Table/DuvUrovuDe.sqlite")).isFile());
     EXPECT_TRUE(p.prompt.shown.isEmpty());
+    QSqlQuery mode = p.db.exec("PRAGMA journal_mode");
+    ASSERT_TRUE(mode.next());
+    EXPECT_EQ(mode.value(0).toString(), "wal");
+    QSqlQuery sync = p.db.exec("PRAGMA synchronous");
+    ASSERT_TRUE(sync.next());
+    EXPECT_EQ(sync.value(0).toInt(), 2); // FULL
     EXPECT_EQ(p.db.tables(),
               QStringList({"MainTable", "FtuTable", "YcTable", "YxTable", "YmTable", "VarTable", "YcDataTable",
                            "StationYcDataTable", "YxDataTable", "YmDataTable", "CommErrorTable"}));
