@@ -486,16 +486,18 @@ void StationRuntime::PollModem()
     if (!st)
         return;
     auto &units = st->units;
-    if (m_dialReady) {
-        m_idleCounter = 0;
-        m_dialReady = false;
-        if (m_dialAttempt == 0 && !units.empty()) {
-            m_pollCursor = uint8_t(m_pollCursor + 1);
-            if (m_pollCursor > int(units.size()) - 1)
-                m_pollCursor = 0;
-            m_pollFrame = BuildReadDataFrame(units[m_pollCursor].address, true);
-        }
+    if (!m_dialReady)
+        return;
+    m_idleCounter = 0;
+    m_dialReady = false;
+    if (m_dialAttempt == 0 && !units.empty()) {
+        m_pollCursor = uint8_t(m_pollCursor + 1);
+        if (m_pollCursor > int(units.size()) - 1)
+            m_pollCursor = 0;
+        m_pollFrame = BuildReadDataFrame(units[m_pollCursor].address, true);
     }
+    // A unit is dialled only when the step may dial: a call that does not
+    // connect is retried after 600 steps.
     if (!units.empty() && m_pollCursor < units.size() && !units[m_pollCursor].phone.isEmpty())
         DialUnit(units[m_pollCursor].phone);
 }
