@@ -1,4 +1,8 @@
 #include "QelSimulator.h"
+#include "SimLine.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "acquisition/Frames.h"
 
@@ -152,4 +156,28 @@ TEST(QelSim, ControlChannelAndPlantErrors)
     EXPECT_EQ(error, "unit address 1 used twice");
     EXPECT_FALSE(SimPlant::fromJson(R"({"units":[{"size":1}]})", &p, &error));
     EXPECT_FALSE(SimPlant::fromJson(R"({"units":[{"address":1,"analog":[{"saw":[1]}]}]})", &p, &error));
+}
+
+TEST(QelSim, ComPortsEntryIsWrittenBesideOtherLines)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("ComPorts.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Other]\nCOM1=keep\n[Ports]\nCOM2=/dev/ttyUSB0\ncom1=/dev/old\n");
+    f.close();
+    QString error;
+    ASSERT_TRUE(SimLine::writeComPorts(dir.path(), 1, "/dev/pts/7", &error));
+    ASSERT_TRUE(SimLine::writeComPorts(dir.path(), 3, "/dev/pts/8", &error));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("[Other]\nCOM1=keep\n[Ports]\nCOM2=/dev/ttyUSB0\nCOM1=/dev/pts/7\nCOM3=/dev/pts/8\n"));
+}
+
+TEST(QelSim, ExamplePlantParses)
+{
+    QFile f(QStringLiteral(SCADA_SOURCE_DIR) + "/tools/qelsim/plant-example.json");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    SimPlant p;
+    QString error;
+    ASSERT_TRUE(SimPlant::fromJson(f.readAll(), &p, &error)) << error.toStdString();
+    EXPECT_EQ(p.units.size(), 3);
 }
