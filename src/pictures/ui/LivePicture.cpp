@@ -1,0 +1,271 @@
+#include "pictures/ui/LivePicture.h"
+
+#include "pictures/PictureSound.h"
+#include "pictures/ui/LiveControls.h"
+#include "platform/Prompt.h"
+#include "platform/TimerService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace scada {
+
+namespace {
+QString joinPath(const QString &dir, QString name)
+{
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir(dir).filePath(name);
+}
+} // namespace
+
+// ---- surface --------------------------------------------------------------
+
+PictureSurface::PictureSurface(LivePicture *picture, QWidget *parent) : QWidget(parent), m_picture(picture)
+{
+    setObjectName(QStringLiteral("PaintBox1"));
+    setAutoFillBackground(false);
+}
+
+void PictureSurface::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QColor back = toQColor(m_picture->Document().BackColor);
+    p.fillRect(rect(), back.isValid() ? back : QColor(Qt::white));
+    for (const auto &o : m_picture->Objects())
+        o->Paint(p);
+}
+
+void PictureSurface::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    if (e->button() == Qt::LeftButton)
+        m_picture->HotSpotPress(pos);
+    emit pressed(pos, e->button());
+}
+
+// ---- live picture -----------------------------------------------------------
+
+LivePicture::LivePicture(PictureEnvironment env, QObject *parent) : QObject(parent), m_env(std::move(env))
+{
+    m_surface = new PictureSurface(this);
+    if (m_env.ScrollBox1) {
+        m_env.ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+        m_env.ScrollBox1->setWidgetResizable(false);
+        m_env.ScrollBox1->setWidget(m_surface);
+    }
+    if (m_env.Edit1 && m_env.Edit1->text().isEmpty())
+        m_env.Edit1->setText(QStringLiteral("Main.pic"));
+}
+
+LivePicture::~LivePicture()
+{
+    Clear();
+    if (m_surface && !m_surface->parent())
+        delete m_surface;
+}
+
+QString LivePicture::SoundFolder() const { return QDir(m_env.ProgramDir).filePath(QStringLiteral("Sound")); }
+QString LivePicture::GifLibraryFolder() const { return QDir(m_env.ProgramDir).filePath(QStringLiteral("giflib")); }
+
+void LivePicture::report(const ScadaError &e)
+{
+    if (m_env.reportError)
+        m_env.reportError(e);
+    else if (m_env.prompt)
+        m_env.prompt->error(e.message(), QStringLiteral("scada:error"));
+}
+
+void LivePicture::Clear()
+{
+    for (GifControl *g : m_gifs)
+        delete g;
+    for (ChartControl *c : m_charts)
+        delete c;
+    for (QWidget *w : m_instruments)
+        delete w;
+    m_gifs.clear();
+    m_charts.clear();
+    m_instruments.clear();
+    m_doc.Objects.clear();
+}
+
+void LivePicture::LoadAllObject(QIODevice &file) { LoadAllObject(file.readAll()); }
+
+void LivePicture::LoadAllObject(const QByteArray &data)
+{
+    const bool pollWasOn = m_env.timers && m_env.timers->isActive(QStringLiteral("Timer4"));
+    if (m_env.timers)
+        m_env.timers->stop(QStringLiteral("Timer4"));
+    QList<GifControl *> gifs;
+    QList<ChartControl *> charts;
+    QList<QWidget *> instruments;
+    QStringList errors;
+    PictureDocument doc;
+    try {
+        doc = ReadPicture(data, &errors, [&](TfrView &v) {
+            if (auto g = dynamic_cast<TfrGifView *>(&v)) {
+                gifs << CreateGifControl(*g, m_surface, GifLibraryFolder());
+            } else if (auto c = dynamic_cast<TfrRunChartView *>(&v)) {
+                charts << CreateChartControl(*c, m_surface, m_env.points);
+            } else if (auto io = dynamic_cast<TfrIoCompView *>(&v); io && m_env.setupInstrument) {
+                if (QWidget *w = m_env.setupInstrument(*io, m_surface))
+                    instruments << w;
+            }
+        });
+    } catch (const ScadaError &) {
+        qDeleteAll(gifs);
+        qDeleteAll(charts);
+        qDeleteAll(instruments);
+        if (m_env.timers && pollWasOn)
+            m_env.timers->start(QStringLiteral("Timer4"));
+        throw;
+    }
+    // the previous picture's objects and controls go first
+    Clear();
+    m_doc = std::move(doc);
+    m_gifs = gifs;
+    m_charts = charts;
+    m_instruments = instruments;
+
+    const QSize area = m_doc.AreaSize();
+    const QColor back = toQColor(m_doc.BackColor);
+    m_surface->setGeometry(0, 0, area.width(), area.height());
+    QPalette pal = m_surface->palette();
+    pal.setColor(QPalette::Window, back.isValid() ? back : QColor(Qt::white));
+    m_surface->setPalette(pal);
+    if (m_env.ScrollBox1) {
+        m_env.ScrollBox1->horizontalScrollBar()->setValue(0);
+        m_env.ScrollBox1->verticalScrollBar()->setValue(0);
+        m_env.ScrollBox1->viewport()->setPalette(pal);
+        m_env.ScrollBox1->viewport()->setBackgroundRole(QPalette::Window);
+        m_env.ScrollBox1->viewport()->setAutoFillBackground(true);
+    }
+    for (const QString &e : errors)
+        if (m_env.prompt)
+            m_env.prompt->information(e);
+    m_surface->update();
+    if (m_env.timers)
+        m_env.timers->start(QStringLiteral("Timer4"));
+    if (m_env.afterLoad)
+        m_env.afterLoad();
+    emit pictureLoaded();
+}
+
+bool LivePicture::loadFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        report(EInOutError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString())));
+        return false;
+    }
+    try {
+        LoadAllObject(f);
+    } catch (const ScadaError &e) {
+        report(e);
+        return false;
+    }
+    return true;
+}
+
+bool LivePicture::LoadMainPicture()
+{
+    const QString path = QDir(m_env.ProgramDir).filePath(QStringLiteral("Main.pic"));
+    if (m_env.Edit1)
+        m_env.Edit1->setText(path);
+    if (!QFileInfo(path).isFile()) {
+        if (m_env.prompt)
+            m_env.prompt->information(QStringLiteral("not found the file ") + path);
+        return false;
+    }
+    if (!loadFile(path))
+        return false;
+    PlayPictureSound();
+    return true;
+}
+
+bool LivePicture::OpenPictureFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        if (m_env.prompt)
+            m_env.prompt->information(QStringLiteral("The file : %1 is not exit!").arg(path));
+        return false;
+    }
+    if (m_env.Edit1)
+        m_env.Edit1->setText(path);
+    if (!loadFile(path))
+        return false;
+    PlayPictureSound();
+    return true;
+}
+
+void LivePicture::OpenChosenPicture(const QString &chosen)
+{
+    if (!chosen.isEmpty())
+        OpenPictureFile(chosen);
+}
+
+bool LivePicture::OpenPictureQuietly(const QString &path)
+{
+    if (m_env.Edit1)
+        m_env.Edit1->setText(path);
+    return loadFile(path);
+}
+
+bool LivePicture::PlayPictureSound()
+{
+    const QDir folder(SoundFolder());
+    for (const auto &o : m_doc.Objects) {
+        auto *s = dynamic_cast<const TfrVideoView *>(o.get());
+        if (!s || s->SoundFile.isEmpty())
+            continue;
+        const QString path = joinPath(folder.path(), s->SoundFile);
+        if (!QFileInfo(path).isFile())
+            continue;
+        PictureSoundFlag = true;
+        if (m_env.soundPlayer)
+            m_env.soundPlayer->PlayPictureSound(path, s->PlayCount);
+        return true;
+    }
+    return false;
+}
+
+bool LivePicture::HotSpotPress(const QPoint &pos)
+{
+    if (m_env.stationLoaded && !m_env.stationLoaded())
+        return false;
+    for (const auto &o : m_doc.Objects) {
+        auto *h = dynamic_cast<const TfrHotView *>(o.get());
+        if (!h || !h->Contains(pos))
+            continue;
+        if (!h->TargetPicture.isEmpty()) {
+            const QString path = joinPath(m_env.ProgramDir, h->TargetPicture);
+            if (m_env.Edit1)
+                m_env.Edit1->setText(path);
+            // the target may be freed by the load: nothing of h is used after it
+            if (loadFile(path))
+                PlayPictureSound();
+        }
+        return true;
+    }
+    return false;
+}
+
+void LivePicture::RefreshGifControls()
+{
+    if (m_env.points)
+        scada::RefreshGifControls(m_gifs, *m_env.points);
+}
+
+void LivePicture::RefreshCharts(int unitPosition)
+{
+    if (m_env.points)
+        scada::RefreshCharts(m_charts, *m_env.points, unitPosition);
+}
+
+} // namespace scada
