@@ -68,7 +68,6 @@ int main(int argc, char **argv)
             err << "qelsim: cannot create a pty: " << line.errorString() << Qt::endl;
             return 1;
         }
-        out << "PTY " << line.slavePath() << Qt::endl;
         if (cl.isSet("comports")) {
             QString error;
             if (!SimLine::writeComPorts(cl.value("comports"), cl.value("com").toInt(), line.slavePath(), &error)) {
@@ -76,6 +75,8 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
+        // Printed once the device is ready to be opened by its port name.
+        out << "PTY " << line.slavePath() << Qt::endl;
     } else {
         err << "qelsim: give --pty or --port DEVICE" << Qt::endl;
         return 2;
