@@ -118,6 +118,9 @@ void StationRuntime::finishLoad()
     if (st && !st->useModem && st->linkOption) {
         m_timers->setInterval(kTimer4, std::max(1, int(st->delayOrCycle)));
         m_waitForTimer = true;
+    } else if (m_timers->interval(kTimer4) != kPollInterval) {
+        // A station without a cycle of its own polls at the standard step.
+        m_timers->setInterval(kTimer4, kPollInterval);
     }
 }
 
@@ -292,7 +295,7 @@ void StationRuntime::OnReceiveBytes(const QByteArray &batch)
         return;
     const auto *b = reinterpret_cast<const uint8_t *>(batch.constData());
     const int n = int(batch.size());
-    if (m_monitorEcho && n > 2 && b[2] != Cmd::ReadData) {
+    if (m_monitorEcho && (n <= 2 || b[2] != Cmd::ReadData)) {
         QString line = QString::fromUtf8("收到：");
         const QString hex = HexText(b, n);
         for (int i = 0; i < n; ++i)

@@ -169,4 +169,10 @@ TEST_F(Loader, DirectStationWithCycleWaitsForTheTimer)
     EXPECT_TRUE(rt->waitForTimer());
     EXPECT_EQ(sched.interval("Timer4"), 1500);
     EXPECT_TRUE(sched.isActive("Timer4"));
+
+    // Reloaded without the cycle option: back to the 400 ms step.
+    db->update("MainTable", {{"Type", 0}});
+    rt->LoadPointModel();
+    EXPECT_FALSE(rt->waitForTimer());
+    EXPECT_EQ(sched.interval("Timer4"), 400);
 }
