@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "platform/Prompt.h"
+#include "store/Database.h"
 
 #include <QDir>
 #include <QFile>
@@ -721,8 +722,6 @@ void StationRuntime::ClearMessages()
 } // namespace scada
 
 // --------------------------------------------------------------- loaders --
-
-#include "store/Database.h"
 
 namespace scada {
 

@@ -172,7 +172,6 @@ private:
     void silentUnit();
     void connectDetection(const uint8_t *bytes, int n);
     void finishLoad();
-    void openRxBuffer() { m_rxCount = 0; }
 
     QString m_programDir;
     Database *m_db;
