@@ -53,7 +53,8 @@ QStringList readList(ByteReader &r, int version)
             cur.append(char(c));
         }
     }
-    if (!cur.isEmpty() || !lines.isEmpty())
+    // an empty text after the last separator is no line
+    if (!cur.isEmpty())
         lines << fromCp936(cur);
     return lines;
 }
@@ -296,7 +297,7 @@ TfrIoCompView::InstrumentPainter &instrumentPainter()
 QFont FontAttrs::toQFont() const
 {
     QFont f(FontName);
-    f.setPixelSize(qMax(1, roundEven(FontSize * 96.0 / 72.0)));
+    f.setPixelSize(qBound(1, roundEven(qBound(-10000, FontSize, 10000) * 96.0 / 72.0), 1000));
     f.setItalic(FontStyle & 1);
     f.setBold(FontStyle & 2);
     f.setUnderline(FontStyle & 4);
@@ -345,6 +346,14 @@ void TfrView::ComputeGaps()
 {
     m_saved = {Left, Top, Width, Height, BorderWidth};
     m_haveSaved = true;
+    // painting works on a bounded copy of the geometry (restored by
+    // RestoreCoords), so no stored value can overflow the arithmetic below
+    constexpr int32_t kLimit = 1 << 22;
+    Left = qBound(-kLimit, Left, kLimit);
+    Top = qBound(-kLimit, Top, kLimit);
+    Width = qBound(-kLimit, Width, kLimit);
+    Height = qBound(-kLimit, Height, kLimit);
+    BorderWidth = qBound(0, BorderWidth, 1000);
     const int w = BorderWidth;
     const int half = roundEven(w / 2.0);
     const int inner = roundEven((w - 1) / 2.0);

@@ -395,3 +395,27 @@ TEST(PicturePainting, GraphicsAndPlaceholders)
     place(ole, 10, 10, 60, 30);
     EXPECT_NE(inkColumns(paint(ole), QRect(10, 10, 61, 31)).first, INT_MAX) << "\"[OLE]\"";
 }
+
+TEST(PicturePainting, ExtremeStoredValuesPaintWithoutHarmAndStayStored)
+{
+    for (int code : {0, 1, 5, 6, 7, 8, 9, 10, 11, 12, 13, 20, 40}) {
+        auto v = CreateObject(code);
+        v->Left = INT32_MAX;
+        v->Top = INT32_MIN;
+        v->Width = INT32_MAX;
+        v->Height = -5;
+        v->BorderWidth = INT32_MAX;
+        v->Border = 0xF;
+        v->Lines = {"x"};
+        if (auto m = dynamic_cast<TfrMemoView *>(v.get()))
+            m->Font.FontSize = INT32_MAX;
+        QImage img = canvas(50, 50);
+        QPainter p(&img);
+        v->Paint(p);
+        p.end();
+        EXPECT_EQ(v->Left, INT32_MAX) << code;
+        EXPECT_EQ(v->Top, INT32_MIN) << code;
+        EXPECT_EQ(v->Width, INT32_MAX) << code;
+        EXPECT_EQ(v->BorderWidth, INT32_MAX) << code;
+    }
+}

@@ -6,6 +6,7 @@
 #include "pictures/PictureFile.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -309,6 +310,29 @@ QByteArray asVersion23(const TfrView &v)
 }
 } // namespace
 
+TEST(PictureRecords, OldStringListsEndAtTheirZeroByte)
+{
+    struct Case {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {QByteArray("\0", 1), {}},
+        {QByteArray("a\0", 2), {"a"}},
+        {QByteArray("a\r\0", 3), {"a"}},
+        {QByteArray("a\r\rb\0", 5), {"a", "", "b"}},
+    };
+    for (const auto &c : cases) {
+        QByteArray rec = oldCommon(0);
+        rec.chop(8); // replace the lines of the common part
+        rec += c.bytes;
+        rec += QByteArray(1, '\x42');
+        qsizetype end = 0;
+        auto v = readBack(rec, gtLine, 22, &end);
+        EXPECT_EQ(v->Lines, c.lines) << c.bytes.toHex().constData();
+        EXPECT_EQ(end, rec.size() - 1);
+    }
+}
+
 TEST(PictureRecords, VersionRulesOfYxFtuAndCharset)
 {
     // before 24 the digital lamp has no class part and keeps its defaults
@@ -545,6 +569,16 @@ TEST(PictureFiles, TruncatedFilesNeverCrash)
         } catch (const EReadError &) {
             EXPECT_LT(cut, 17) << "only a short header is an error of the whole file";
         }
+    }
+    // damaged bytes anywhere read (and paint) without a crash
+    QImage img(300, 300, QImage::Format_RGB32);
+    for (qsizetype at = 17; at < data.size(); at += 5) {
+        QByteArray bad = data;
+        bad[at] = char(bad[at] ^ 0xA5);
+        const PictureDocument doc = ReadPicture(bad);
+        QPainter p(&img);
+        for (const auto &o : doc.Objects)
+            o->Paint(p);
     }
     // a wrong version is not read as a picture; a huge count stops at the end
     QByteArray bad = data;

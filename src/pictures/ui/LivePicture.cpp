@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +24,11 @@ QString joinPath(const QString &dir, QString name)
     return QDir(dir).filePath(name);
 }
 } // namespace
+
+QString ChoosePictureFile(QWidget *parent, const QString &startDir)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), startDir, QStringLiteral(" (*.pic)"));
+}
 
 // ---- surface --------------------------------------------------------------
 

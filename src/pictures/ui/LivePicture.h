@@ -46,6 +46,10 @@ struct PictureEnvironment {
 
 class LivePicture;
 
+// The open dialog of the "..." button and of the tree's "Append" and
+// "Insert": pictures (*.pic) starting in startDir; empty when cancelled.
+QString ChoosePictureFile(QWidget *parent, const QString &startDir);
+
 class PictureSurface : public QWidget {
     Q_OBJECT
 public:
