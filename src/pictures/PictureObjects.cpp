@@ -390,6 +390,9 @@ void TfrView::EndPaint()
     RestoreCoords();
     if (Canvas)
         Canvas->restore();
+    // the painter belongs to the caller and may end with this paint: keep
+    // no pointer to it
+    Canvas = nullptr;
 }
 
 void TfrView::PaintBackground()
@@ -931,7 +934,13 @@ QJsonObject TfrIoCompView::StoredAttributes() const
     QJsonObject o = TfrView::StoredAttributes();
     o["InstrumentKind"] = InstrumentKind;
     if (HasInstrument) {
-        QJsonObject props = QJsonObject::fromVariantMap(Instrument);
+        QJsonObject props;
+        for (auto it = Instrument.cbegin(); it != Instrument.cend(); ++it) {
+            if (it.value().typeId() == QMetaType::QByteArray)
+                props[it.key()] = QJsonObject{{"kind", "binary"}, {"bytes", it.value().toByteArray().size()}};
+            else
+                props[it.key()] = QJsonValue::fromVariant(it.value());
+        }
         o["Instrument"] = QJsonObject{{"class", InstrumentClassName(InstrumentKind)}, {"properties", props}};
     } else {
         o["Instrument"] = QJsonValue::Null;

@@ -104,7 +104,8 @@ public:
     // Runtime: the painting rectangle and text gaps set by ComputeGaps.
     DRect PaintRect;
     int GapX = 0, GapY = 0;
-    // The canvas painted on last.
+    // The canvas being painted on (bound by Paint, cleared when it ends;
+    // PaintBackground and PaintBorder draw on it).
     QPainter *Canvas = nullptr;
 
     virtual void PaintBackground();

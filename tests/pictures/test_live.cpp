@@ -511,3 +511,25 @@ TEST(PictureTree, RebuildDropsPictureEntriesAndDoubleClickOpensPictures)
     EXPECT_EQ(t.plant.read("TreeView"),
               QByteArray("GroupState\r\n\tS1\r\n\t\tPicture\r\n\tS2\r\n\t\tPicture\r\n"));
 }
+
+TEST(LivePicture, WindowFreedBeforeThePictureLeavesNothingToFreeTwice)
+{
+    TempPlant plant;
+    QDir(plant.path()).mkdir("giflib");
+    plant.write("giflib/a.gif", tinyGif());
+    auto *scroll = new QScrollArea;
+    PictureEnvironment env;
+    env.ProgramDir = plant.path();
+    env.ScrollBox1 = scroll;
+    auto picture = std::make_unique<LivePicture>(env);
+    PictureDocument d = page();
+    d.AddAs<TfrGifView>(gtGif)->GifFile = "a.gif";
+    d.Add(gtRunChart);
+    picture->LoadAllObject(WritePicture(d));
+    ASSERT_EQ(picture->GifControls().size(), 1);
+    delete scroll;
+    EXPECT_EQ(picture->PaintBox1(), nullptr);
+    picture->LoadAllObject(WritePicture(d));
+    EXPECT_NE(picture->PaintBox1(), nullptr);
+    picture.reset();
+}

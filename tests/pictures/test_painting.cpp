@@ -419,3 +419,30 @@ TEST(PicturePainting, ExtremeStoredValuesPaintWithoutHarmAndStayStored)
         EXPECT_EQ(v->BorderWidth, INT32_MAX) << code;
     }
 }
+
+TEST(PictureGeometry, ClipRegionCoversObjectBorderAndMargin)
+{
+    TfrMemoView m;
+    place(m, 10, 20, 30, 40);
+    m.BorderWidth = 4;
+    struct Case {
+        uint16_t border;
+        bool enlarged;
+        QRect want;
+    } cases[] = {
+        {0, false, QRect(QPoint(10, 20), QPoint(40, 60))},
+        {0xF, false, QRect(QPoint(8, 18), QPoint(42, 62))},
+        {0xF, true, QRect(QPoint(-2, 8), QPoint(52, 72))},
+    };
+    for (const auto &c : cases) {
+        m.Border = c.border;
+        EXPECT_EQ(m.ClipRegion(c.enlarged), QRegion(c.want)) << c.border << c.enlarged;
+    }
+    TfrLineView l;
+    place(l, 10, 20, 50, 0);
+    l.BorderWidth = 3;
+    const QRegion r = l.ClipRegion(false);
+    EXPECT_TRUE(r.contains(QPoint(35, 20)));
+    EXPECT_TRUE(r.contains(QPoint(35, 21)));
+    EXPECT_FALSE(r.contains(QPoint(35, 25)));
+}

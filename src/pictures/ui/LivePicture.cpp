@@ -89,6 +89,15 @@ void LivePicture::report(const ScadaError &e)
 
 void LivePicture::Clear()
 {
+    // the controls are children of the surface: when the window has already
+    // freed the surface they are gone with it
+    if (!m_surface) {
+        m_gifs.clear();
+        m_charts.clear();
+        m_instruments.clear();
+        m_doc.Objects.clear();
+        return;
+    }
     for (GifControl *g : m_gifs)
         delete g;
     for (ChartControl *c : m_charts)
@@ -105,6 +114,8 @@ void LivePicture::LoadAllObject(QIODevice &file) { LoadAllObject(file.readAll())
 
 void LivePicture::LoadAllObject(const QByteArray &data)
 {
+    if (!m_surface) // the window that held the surface is gone
+        m_surface = new PictureSurface(this);
     const bool pollWasOn = m_env.timers && m_env.timers->isActive(QStringLiteral("Timer4"));
     if (m_env.timers)
         m_env.timers->stop(QStringLiteral("Timer4"));
