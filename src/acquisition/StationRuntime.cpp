@@ -1,8 +1,8 @@
 #include "acquisition/StationRuntime.h"
 
 #include "common/Errors.h"
-#include "common/IniFile.h"
 #include "platform/Prompt.h"
+#include "platform/SerialBytePort.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -17,6 +17,7 @@ namespace scada {
 
 namespace {
 const QString kTimer1 = QStringLiteral("Timer1");
+const QString kTimer2 = QStringLiteral("Timer2");
 const QString kTimer4 = QStringLiteral("Timer4");
 const QString kTimer6 = QStringLiteral("Timer6");
 constexpr int kPollInterval = 400;
@@ -33,7 +34,7 @@ StationRuntime::StationRuntime(const QString &programDir, Database *db, BytePort
     m_timers->define(kTimer6, kSupervisionInterval, [this] { Timer6Timer(); });
     m_timers->define(kTimer1, kConnectionInterval, [this] { Timer1Timer(); });
     connect(m_port, &BytePort::received, this, &StationRuntime::OnReceiveBytes);
-    connect(m_port, &BytePort::lineEvent, this, &StationRuntime::onLineEvent);
+    connect(m_port, &BytePort::lineEvent, this, &StationRuntime::MSCommComm);
 }
 
 StationRuntime::~StationRuntime()
@@ -127,13 +128,10 @@ void StationRuntime::finishLoad()
 
 // ----------------------------------------------------------------- link --
 
-QString StationRuntime::deviceForPort(int n) const
+QString StationRuntime::portName() const
 {
-    IniFile ini(QDir(m_programDir).filePath(QStringLiteral("ComPorts.ini")));
-    const QString key = QStringLiteral("COM%1").arg(n);
-    if (ini.contains(QStringLiteral("Ports"), key))
-        return ini.value(QStringLiteral("Ports"), key);
-    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+    const TStationRec *st = m_model.station();
+    return st ? st->portName : QString();
 }
 
 bool StationRuntime::portOpen() const
@@ -146,13 +144,11 @@ bool StationRuntime::OpenPort()
     m_timers->stop(kTimer4);
     if (m_port->isOpen())
         m_port->close();
-    const TStationRec *st = m_model.station();
-    const QString name = st ? st->portName.toLower() : QString();
+    const QString name = portName();
     if (!name.isEmpty()) {
-        bool ok = false;
-        const int n = name.mid(3).trimmed().toInt(&ok);
-        if (ok && n > 0) {
-            m_device = deviceForPort(n);
+        const int n = ComPortNumber(name);
+        if (n > 0) {
+            m_device = ComPortDevice(m_programDir, n);
             if (!m_port->open(m_device))
                 m_port->close();
         }
@@ -230,7 +226,7 @@ void StationRuntime::Timer1Timer()
     }
 }
 
-void StationRuntime::onLineEvent(BytePort::LineEvent e)
+void StationRuntime::MSCommComm(BytePort::LineEvent e)
 {
     switch (e) {
     case BytePort::LineEvent::Framing:
@@ -249,6 +245,41 @@ void StationRuntime::onLineEvent(BytePort::LineEvent e)
     default:
         break;
     }
+}
+
+void StationRuntime::PauseAcquisition()
+{
+    m_mode = ModePaused;
+    m_timers->stop(kTimer2);
+    m_timers->stop(kTimer4);
+    m_timers->stop(kTimer6);
+}
+
+void StationRuntime::ResumeAcquisition()
+{
+    LoadPointModel();
+    RestartLink();
+    if (m_timers->interval(kTimer2) > 0)
+        m_timers->start(kTimer2);
+    m_timers->start(kTimer4);
+    m_mode = ModePolling;
+}
+
+void StationRuntime::ShutdownLink()
+{
+    m_timers->stop(kTimer2);
+    m_timers->stop(kTimer4);
+    SendFrame(QByteArray("+++"));
+    SendFrame(QByteArray("ATH0\r"));
+    m_closing = true;
+    m_timers->stop(kTimer1);
+    m_timers->stop(kTimer4);
+    m_timers->stop(kTimer6);
+    ClosePort();
+    // Nothing may reopen or write to the port after this.
+    for (int id : std::as_const(m_pendingShots))
+        m_timers->cancelSingleShot(id);
+    m_pendingShots.clear();
 }
 
 // ---------------------------------------------------------- frame layer --
@@ -343,7 +374,11 @@ void StationRuntime::AssembleFrame(const uint8_t *bytes, int n)
         }
         m_rxCount += n;
     }
-    m_timers->stop(kTimer1);
+    // A connected modem call keeps its schedule: it polls until its hang-up
+    // and only then may the next unit be dialled.
+    const bool inCall = m_model.useModem && m_modemConnected;
+    if (!inCall)
+        m_timers->stop(kTimer1);
     while (m_rxCount >= kFrameSize) {
         // Each complete frame leaves the buffer as it is handed on; what
         // follows stays only when it starts another frame.
@@ -357,7 +392,8 @@ void StationRuntime::AssembleFrame(const uint8_t *bytes, int n)
             m_rxCount = 0;
         }
         dispatch(f);
-        m_dialReady = true;
+        if (!inCall)
+            m_dialReady = true;
     }
 }
 

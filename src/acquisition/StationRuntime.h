@@ -80,16 +80,37 @@ public:
     QString blocksPath() const;
 
     // --- link ------------------------------------------------------------
-    // Opens the port of the station's "COMn" on its mapped device.
+    // Opens the port of the station's "COMn" on the device ComPorts.ini maps
+    // it to (ComPortDevice); starts the poll timer when the port is open.
     virtual bool OpenPort();
     void RestartLink();
     virtual void ReopenPort();
     virtual void ClosePort();
     virtual void DialUnit(const QString &phone);
+    // The connection schedule of a modem call, once a second while connected.
+    // A connected call runs its schedule to the hang-up whatever replies arrive.
     void Timer1Timer();
-    // "COMn" -> device: ComPorts.ini [Ports] COMn=..., else /dev/ttyS<n-1>.
-    QString deviceForPort(int n) const;
+    // Line events of the port: framing, parity and device errors reopen the
+    // port, an overrun also drops the input, a full transmit buffer drops the
+    // output. Received batches go to OnReceiveBytes.
+    void MSCommComm(BytePort::LineEvent e);
     bool portOpen() const;
+    // The station's port name ("COM3"), empty without a station.
+    QString portName() const;
+    // The device the port was last opened on.
+    QString portDevice() const { return m_device; }
+    int connectionTick() const { return m_connTick; }
+
+    // Configuration windows hold acquisition while they are open: mode
+    // paused, Timer2, Timer4 and Timer6 stopped.
+    void PauseAcquisition();
+    // Reloads the model, restarts the link, starts Timer2 (where defined)
+    // and Timer4 and returns to polling.
+    void ResumeAcquisition();
+    // The link part of closing the program: Timer2/Timer4 off, "+++" and
+    // "ATH0\r" through the frame sender (modem or not), closing flag on,
+    // Timer4/Timer6 off, port closed. Errors are ignored.
+    void ShutdownLink();
 
     // --- frame layer -----------------------------------------------------
     bool SendFrame(const QByteArray &bytes);
@@ -163,7 +184,6 @@ signals:
 
 private:
     bool sendNow(const QByteArray &bytes);
-    void onLineEvent(BytePort::LineEvent e);
     void pollStep();
     void showClock();
     void dispatch(const Frame &f);
