@@ -118,6 +118,8 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     //     when it cannot be opened; the start goes on).
     m_db = std::make_unique<Database>(m_programDir);
     CreateDataBase(*m_db, m_prompt);
+    // 8. The link, the frame layer and the poll cycle, reset.
+    createRuntime();
     // 11. Save period, hint copy, unit-word captions.
     m_savePeriod = 5;
     EnsureUserFile(m_programDir, m_prompt);
@@ -475,6 +477,17 @@ void TMainForm::createTimers()
     m_timers->define(QStringLiteral("Timer6"), 500, {});
 }
 
+void TMainForm::createRuntime()
+{
+    m_port = new SerialBytePort(this);
+    m_port->setObjectName(QStringLiteral("MSComm"));
+    m_runtime = std::make_unique<StationRuntime>(m_programDir, m_db.get(), m_port, m_timers.get(), &m_clock,
+                                                 &m_prompt);
+    connect(m_runtime.get(), &StationRuntime::statusTextChanged, this, &TMainForm::setStatusText);
+    connect(m_runtime.get(), &StationRuntime::messageInserted, this, &TMainForm::addMessageLine);
+    connect(m_runtime.get(), &StationRuntime::messagesCleared, m_listBoxMsg, &QListWidget::clear);
+}
+
 void TMainForm::setUnitWordCaptions()
 {
     m_animationFile = QStringLiteral("Zantor.avi");
@@ -577,6 +590,8 @@ void TMainForm::runShowingSteps()
     //    of the tool bar area.
     // 2.-7. Tree shown while the plant loads, then hidden again.
     togglePictureTree();
+    // 3. The point model; it opens the port and starts polling.
+    m_runtime->LoadPointModel();
     m_timers->start(QStringLiteral("Timer2"));
     togglePictureTree();
     // 9. The floating panel and the message list lie on the window itself.
@@ -645,11 +660,25 @@ void TMainForm::shutdown()
     // 1. No more history saving or polling.
     m_timers->stop(QStringLiteral("Timer2"));
     m_timers->stop(QStringLiteral("Timer4"));
+    // 2. Hang up a modem line (sent on every station).
+    if (m_runtime && m_runtime->portOpen()) {
+        m_runtime->SendFrame(QByteArrayLiteral("+++"));
+        m_runtime->SendFrame(QByteArrayLiteral("ATH0\r"));
+    }
     // 3. No picture refresh from here on.
     m_closing = true;
+    if (m_runtime)
+        m_runtime->setClosing(true);
     // 5. Supervision stops too.
     m_timers->stop(QStringLiteral("Timer4"));
     m_timers->stop(QStringLiteral("Timer6"));
+    m_timers->stop(QStringLiteral("Timer1"));
+    // 6. The port closes; errors are of no concern any more.
+    try {
+        if (m_runtime)
+            m_runtime->ClosePort();
+    } catch (...) {
+    }
 }
 
 } // namespace scada

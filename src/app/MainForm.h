@@ -5,6 +5,8 @@
 
 #include "platform/Prompt.h"
 #include "platform/QtTimerService.h"
+#include "acquisition/StationRuntime.h"
+#include "platform/SerialBytePort.h"
 #include "store/Database.h"
 #include "users/UserFile.h"
 
@@ -46,6 +48,7 @@ public:
     QString gifLibraryDir() const { return m_gifLibraryDir; }
     TimerService &timers() { return *m_timers; }
     Database &database() { return *m_db; }
+    StationRuntime &runtime() { return *m_runtime; }
     const TUserList &users() const { return m_users; }
 
     QAction *action(const QString &name) const;
@@ -84,6 +87,7 @@ private:
     void createFloatingPanels();
     void createStatusBar();
     void createTimers();
+    void createRuntime();
     void setUnitWordCaptions();
     void connectCommands();
     void runShowingSteps();
@@ -97,6 +101,9 @@ private:
     Prompt &m_prompt;
     std::unique_ptr<QtTimerService> m_timers;
     std::unique_ptr<Database> m_db;
+    SystemClock m_clock;
+    SerialBytePort *m_port = nullptr;
+    std::unique_ptr<StationRuntime> m_runtime;
     TUserList m_users;
     QString m_unitWord;
     QString m_setTimeQuestion;

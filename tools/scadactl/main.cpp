@@ -1,4 +1,5 @@
 // scadactl: the command-line companion of the system.
+#include "DemoPlant.h"
 #include "PicCommands.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,16 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
     if (!args.isEmpty() && args.first() == "pic")
         return scada::ctl::RunPic(args.mid(1), out, err);
-    err << "usage: scadactl pic (dump|new|add) ...\n";
+    if (args.size() == 2 && args.first() == "demo-plant") {
+        const scadactl::DemoPlantResult r = scadactl::WriteDemoPlant(args[1]);
+        if (!r.ok) {
+            err << "scadactl: " << r.error << "\n";
+            return 1;
+        }
+        out << "PLANT " << args[1] << "\nSIM " << r.simulatorPlant << "\n";
+        return 0;
+    }
+    err << "usage: scadactl pic (dump|new|add) ...\n"
+           "       scadactl demo-plant DIR\n";
     return 2;
 }
