@@ -57,16 +57,17 @@ void PictureSurface::mousePressEvent(QMouseEvent *e)
 
 // ---- live picture -----------------------------------------------------------
 
-LivePicture::LivePicture(PictureEnvironment env, QObject *parent) : QObject(parent), m_env(std::move(env))
+LivePicture::LivePicture(PictureEnvironment env, QObject *parent)
+    : QObject(parent), m_env(std::move(env)), m_scroll(m_env.ScrollBox1), m_edit(m_env.Edit1)
 {
     m_surface = new PictureSurface(this);
-    if (m_env.ScrollBox1) {
-        m_env.ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-        m_env.ScrollBox1->setWidgetResizable(false);
-        m_env.ScrollBox1->setWidget(m_surface);
+    if (m_scroll) {
+        m_scroll->setObjectName(QStringLiteral("ScrollBox1"));
+        m_scroll->setWidgetResizable(false);
+        m_scroll->setWidget(m_surface);
     }
-    if (m_env.Edit1 && m_env.Edit1->text().isEmpty())
-        m_env.Edit1->setText(QStringLiteral("Main.pic"));
+    if (m_edit && m_edit->text().isEmpty())
+        m_edit->setText(QStringLiteral("Main.pic"));
 }
 
 LivePicture::~LivePicture()
@@ -87,23 +88,26 @@ void LivePicture::report(const ScadaError &e)
         m_env.prompt->error(e.message(), QStringLiteral("scada:error"));
 }
 
+namespace {
+template <class T> QList<T *> alive(const QList<QPointer<T>> &list)
+{
+    QList<T *> out;
+    for (const QPointer<T> &p : list)
+        if (p)
+            out << p.data();
+    return out;
+}
+} // namespace
+
+QList<GifControl *> LivePicture::GifControls() const { return alive(m_gifs); }
+QList<ChartControl *> LivePicture::Charts() const { return alive(m_charts); }
+QList<QWidget *> LivePicture::InstrumentControls() const { return alive(m_instruments); }
+
 void LivePicture::Clear()
 {
-    // the controls are children of the surface: when the window has already
-    // freed the surface they are gone with it
-    if (!m_surface) {
-        m_gifs.clear();
-        m_charts.clear();
-        m_instruments.clear();
-        m_doc.Objects.clear();
-        return;
-    }
-    for (GifControl *g : m_gifs)
-        delete g;
-    for (ChartControl *c : m_charts)
-        delete c;
-    for (QWidget *w : m_instruments)
-        delete w;
+    qDeleteAll(alive(m_gifs));
+    qDeleteAll(alive(m_charts));
+    qDeleteAll(alive(m_instruments));
     m_gifs.clear();
     m_charts.clear();
     m_instruments.clear();
@@ -146,9 +150,12 @@ void LivePicture::LoadAllObject(const QByteArray &data)
     // the previous picture's objects and controls go first
     Clear();
     m_doc = std::move(doc);
-    m_gifs = gifs;
-    m_charts = charts;
-    m_instruments = instruments;
+    for (GifControl *g : gifs)
+        m_gifs << g;
+    for (ChartControl *c : charts)
+        m_charts << c;
+    for (QWidget *w : instruments)
+        m_instruments << w;
 
     const QSize area = m_doc.AreaSize();
     const QColor back = toQColor(m_doc.BackColor);
@@ -156,12 +163,12 @@ void LivePicture::LoadAllObject(const QByteArray &data)
     QPalette pal = m_surface->palette();
     pal.setColor(QPalette::Window, back.isValid() ? back : QColor(Qt::white));
     m_surface->setPalette(pal);
-    if (m_env.ScrollBox1) {
-        m_env.ScrollBox1->horizontalScrollBar()->setValue(0);
-        m_env.ScrollBox1->verticalScrollBar()->setValue(0);
-        m_env.ScrollBox1->viewport()->setPalette(pal);
-        m_env.ScrollBox1->viewport()->setBackgroundRole(QPalette::Window);
-        m_env.ScrollBox1->viewport()->setAutoFillBackground(true);
+    if (m_scroll) {
+        m_scroll->horizontalScrollBar()->setValue(0);
+        m_scroll->verticalScrollBar()->setValue(0);
+        m_scroll->viewport()->setPalette(pal);
+        m_scroll->viewport()->setBackgroundRole(QPalette::Window);
+        m_scroll->viewport()->setAutoFillBackground(true);
     }
     for (const QString &e : errors)
         if (m_env.prompt)
@@ -193,8 +200,8 @@ bool LivePicture::loadFile(const QString &path)
 bool LivePicture::LoadMainPicture()
 {
     const QString path = QDir(m_env.ProgramDir).filePath(QStringLiteral("Main.pic"));
-    if (m_env.Edit1)
-        m_env.Edit1->setText(path);
+    if (m_edit)
+        m_edit->setText(path);
     if (!QFileInfo(path).isFile()) {
         if (m_env.prompt)
             m_env.prompt->information(QStringLiteral("not found the file ") + path);
@@ -213,8 +220,8 @@ bool LivePicture::OpenPictureFile(const QString &path)
             m_env.prompt->information(QStringLiteral("The file : %1 is not exit!").arg(path));
         return false;
     }
-    if (m_env.Edit1)
-        m_env.Edit1->setText(path);
+    if (m_edit)
+        m_edit->setText(path);
     if (!loadFile(path))
         return false;
     PlayPictureSound();
@@ -229,8 +236,8 @@ void LivePicture::OpenChosenPicture(const QString &chosen)
 
 bool LivePicture::OpenPictureQuietly(const QString &path)
 {
-    if (m_env.Edit1)
-        m_env.Edit1->setText(path);
+    if (m_edit)
+        m_edit->setText(path);
     return loadFile(path);
 }
 
@@ -262,8 +269,8 @@ bool LivePicture::HotSpotPress(const QPoint &pos)
             continue;
         if (!h->TargetPicture.isEmpty()) {
             const QString path = joinPath(m_env.ProgramDir, h->TargetPicture);
-            if (m_env.Edit1)
-                m_env.Edit1->setText(path);
+            if (m_edit)
+                m_edit->setText(path);
             // the target may be freed by the load: nothing of h is used after it
             if (loadFile(path))
                 PlayPictureSound();
@@ -276,13 +283,13 @@ bool LivePicture::HotSpotPress(const QPoint &pos)
 void LivePicture::RefreshGifControls()
 {
     if (m_env.points)
-        scada::RefreshGifControls(m_gifs, *m_env.points);
+        scada::RefreshGifControls(GifControls(), *m_env.points);
 }
 
 void LivePicture::RefreshCharts(int unitPosition)
 {
     if (m_env.points)
-        scada::RefreshCharts(m_charts, *m_env.points, unitPosition);
+        scada::RefreshCharts(Charts(), *m_env.points, unitPosition);
 }
 
 } // namespace scada

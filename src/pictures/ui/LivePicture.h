@@ -9,7 +9,9 @@
 #include "pictures/PictureFile.h"
 
 #include <QObject>
+#include <QLineEdit>
 #include <QPointer>
+#include <QScrollArea>
 #include <QWidget>
 #include <functional>
 
@@ -77,9 +79,10 @@ public:
     const PictureDocument &Document() const { return m_doc; }
     // The file version read last.
     int FileVersion() const { return m_doc.Version; }
-    const QList<GifControl *> &GifControls() const { return m_gifs; }
-    const QList<ChartControl *> &Charts() const { return m_charts; }
-    const QList<QWidget *> &InstrumentControls() const { return m_instruments; }
+    // The live controls of the picture on display, in file order.
+    QList<GifControl *> GifControls() const;
+    QList<ChartControl *> Charts() const;
+    QList<QWidget *> InstrumentControls() const;
     // Set while a picture sound plays (keeps the alarm sound quiet).
     bool PictureSoundFlag = false;
     QString SoundFolder() const;
@@ -120,9 +123,12 @@ private:
     PictureEnvironment m_env;
     PictureDocument m_doc;
     QPointer<PictureSurface> m_surface;
-    QList<GifControl *> m_gifs;
-    QList<ChartControl *> m_charts;
-    QList<QWidget *> m_instruments;
+    QPointer<QScrollArea> m_scroll;
+    QPointer<QLineEdit> m_edit;
+    // guarded: the window may free the surface, and its controls with it
+    QList<QPointer<GifControl>> m_gifs;
+    QList<QPointer<ChartControl>> m_charts;
+    QList<QPointer<QWidget>> m_instruments;
 };
 
 } // namespace scada
