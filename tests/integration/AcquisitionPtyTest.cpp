@@ -2,11 +2,11 @@
 
 #include "QelSimulator.h"
 #include "SimLine.h"
-#include "TtyBytePort.h"
 
 #include "acquisition/StationRuntime.h"
 #include "platform/Prompt.h"
 #include "platform/QtTimerService.h"
+#include "platform/SerialBytePort.h"
 #include "store/StoreSetup.h"
 #include "support/TempDir.h"
 
@@ -54,6 +54,17 @@ void buildPlantTables(Database &db)
     }
 }
 
+// The real serial port, counting how often the link opens it.
+class CountingSerialPort : public SerialBytePort {
+public:
+    bool open(const QString &device) override
+    {
+        ++opens;
+        return SerialBytePort::open(device);
+    }
+    int opens = 0;
+};
+
 const char *kPlant = R"({"replyDelayMs": 5, "units": [
     {"address": 1, "size": 1, "analogMask": 4095, "analog": [100, 20], "byte5": 129, "byte6": 15, "outputs": 1,
      "split": true},
@@ -87,7 +98,7 @@ TEST(AcquisitionPty, PollsDecodesAndSurvivesASilentUnit)
     QtTimerService timers(&owner);
     SystemClock clock;
     FakePrompt prompt;
-    TtyBytePort port;
+    CountingSerialPort port;
     StationRuntime rt(plant.path(), &db, &port, &timers, &clock, &prompt);
     rt.LoadPointModel();
     ASSERT_TRUE(rt.portResult());

@@ -111,7 +111,7 @@ QList<Chunk> QelSimulator::respond(const QByteArray &f)
         return out;
     }
     SimUnit *u = m_plant.unit(address);
-    if (!u || u->silent)
+    if (!u || u->silent || (m_reachable != -1 && m_reachable != address))
         return out;
 
     QByteArray reply;

@@ -35,6 +35,11 @@ public:
     //   delay MS                 status
     QString command(const QString &line);
 
+    // Behind a modem only the called unit hears the line: -1 = every unit,
+    // -2 = none (no call), else that address.
+    void setReachable(int address) { m_reachable = address; }
+    int reachable() const { return m_reachable; }
+
     static QByteArray dataReply(SimUnit &u);
     static QByteArray ackReply(uint8_t address);
     static QString hex(const QByteArray &bytes);
@@ -47,6 +52,7 @@ signals:
 private:
     SimPlant m_plant;
     QByteArray m_buffer;
+    int m_reachable = -1;
 };
 
 } // namespace qelsim

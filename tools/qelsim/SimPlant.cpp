@@ -41,6 +41,16 @@ SimUnit *SimPlant::unit(uint8_t address)
     return nullptr;
 }
 
+SimUnit *SimPlant::unitByPhone(const QString &phone)
+{
+    if (phone.isEmpty())
+        return nullptr;
+    for (SimUnit &u : units)
+        if (u.phone == phone)
+            return &u;
+    return nullptr;
+}
+
 static bool parseGenerator(const QJsonValue &v, Generator *g)
 {
     if (v.isDouble()) {
@@ -122,11 +132,19 @@ bool SimPlant::fromJson(const QByteArray &json, SimPlant *plant, QString *error)
         u.noise = QByteArray::fromHex(o.value("noise").toString().toLatin1());
         u.split = o.value("split").toBool();
         u.badChecksum = o.value("badChecksum").toBool();
+        u.phone = o.value("phone").toString();
         if (p.unit(u.address)) {
             *error = QStringLiteral("unit address %1 used twice").arg(address);
             return false;
         }
         p.units.append(u);
+    }
+    const QJsonObject modem = root.value("modem").toObject();
+    p.modem.connectDelayMs = modem.value("connectDelayMs").toInt(p.modem.connectDelayMs);
+    p.modem.guardMs = modem.value("guardMs").toInt(p.modem.guardMs);
+    if (p.modem.connectDelayMs < 0 || p.modem.guardMs < 0) {
+        *error = QStringLiteral("modem delays must not be negative");
+        return false;
     }
     *plant = p;
     return true;

@@ -8,7 +8,9 @@
 //                "byte5": 129, "byte6": 15, "outputs": 1,
 //                "toggles": [ {"byte": 5, "bit": 0, "every": 2} ],
 //                "program": [ {"type": 7, "data": [0,0,0,0,4,1,50]} ],
-//                "silent": false, "noise": "41 54", "split": false, "badChecksum": false } ] }
+//                "silent": false, "noise": "41 54", "split": false, "badChecksum": false,
+//                "phone": "700" } ],
+//   "modem": { "connectDelayMs": 2000, "guardMs": 500 } }
 //
 // Analog generators per channel (bytes 18 - i): a number (constant), ramp
 // [from, to, step] advancing per reply and wrapping, sine [mid, amplitude,
@@ -56,15 +58,25 @@ struct SimUnit {
     bool split = false;
     bool badChecksum = false;
     bool programAccess = false;
+    QString phone; // the number a modem dials to reach this unit
     QDateTime clock;
     long replies = 0;
+};
+
+// The Hayes modem in front of the units (qelsim --modem): "modem":
+// { "connectDelayMs": 2000, "guardMs": 500 }.
+struct SimModem {
+    int connectDelayMs = 2000; // from the dial command to "CONNECT 9600"
+    int guardMs = 500;         // silence around "+++" for the escape
 };
 
 struct SimPlant {
     int replyDelayMs = 10;
     QList<SimUnit> units;
+    SimModem modem;
 
     SimUnit *unit(uint8_t address);
+    SimUnit *unitByPhone(const QString &phone);
     // Parses a JSON description; on error returns false and sets *error.
     static bool fromJson(const QByteArray &json, SimPlant *plant, QString *error);
 };

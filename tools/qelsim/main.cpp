@@ -2,11 +2,14 @@
 //
 //   qelsim --pty [--plant plant.json] [--comports DIR [--com N]] [--log FILE]
 //   qelsim --port /dev/ttyUSB0 [--plant plant.json]
+//   add --modem [--connect-delay MS] to put a Hayes modem in front of the
+//   units: they are then reached by dialling their "phone" numbers.
 //
 // With --pty the path of the new device is printed as "PTY <path>". Control
 // commands are read from standard input, one per line (see QelSimulator);
 // each is answered with one line on standard output.
 
+#include "HayesModem.h"
 #include "QelSimulator.h"
 #include "SimLine.h"
 
@@ -17,6 +20,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 using namespace qelsim;
@@ -34,6 +38,8 @@ int main(int argc, char **argv)
     cl.addOption({"comports", "Write COMn=<pty> into DIR/ComPorts.ini.", "dir"});
     cl.addOption({"com", "Port number for --comports (default 1).", "n", "1"});
     cl.addOption({"log", "Hex log of every frame (default: standard error).", "file"});
+    cl.addOption({"modem", "A Hayes modem in front of the units (dial their phone numbers)."});
+    cl.addOption({"connect-delay", "Modem: milliseconds from dialling to CONNECT.", "ms"});
     cl.process(app);
 
     QTextStream out(stdout);
@@ -55,6 +61,16 @@ int main(int argc, char **argv)
         u.address = 1;
         u.analogMask = 0x0FFF;
         plant.units.append(u);
+    }
+
+    if (cl.isSet("connect-delay")) {
+        bool ok = false;
+        const int ms = cl.value("connect-delay").toInt(&ok);
+        if (!ok || ms < 0) {
+            err << "qelsim: --connect-delay needs milliseconds" << Qt::endl;
+            return 2;
+        }
+        plant.modem.connectDelayMs = ms;
     }
 
     SimLine line;
@@ -94,8 +110,16 @@ int main(int argc, char **argv)
     }
 
     QelSimulator sim(plant);
-    QObject::connect(&line, &SimLine::received, &sim, &QelSimulator::receive);
-    QObject::connect(&sim, &QelSimulator::transmit, &line, [&line](const QByteArray &b) { line.write(b); });
+    std::unique_ptr<HayesModem> modem;
+    if (cl.isSet("modem")) {
+        modem = std::make_unique<HayesModem>(sim, plant.modem);
+        QObject::connect(&line, &SimLine::received, modem.get(), &HayesModem::receive);
+        QObject::connect(modem.get(), &HayesModem::transmit, &line, [&line](const QByteArray &b) { line.write(b); });
+        QObject::connect(modem.get(), &HayesModem::logLine, &sim, [&log](const QString &l) { log << l << Qt::endl; });
+    } else {
+        QObject::connect(&line, &SimLine::received, &sim, &QelSimulator::receive);
+        QObject::connect(&sim, &QelSimulator::transmit, &line, [&line](const QByteArray &b) { line.write(b); });
+    }
     QObject::connect(&sim, &QelSimulator::logLine, &sim, [&log](const QString &l) { log << l << Qt::endl; });
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
