@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMovie>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QLineSeries>
@@ -469,6 +470,7 @@ TEST(PictureTree, AppendInsertDeleteSaveTheTree)
     t.tree->InsertClick();
     t.chosen.clear(); // cancelled
     t.tree->AppendClick();
+    EXPECT_EQ(t.find("Picture")->childCount(), 2);
     EXPECT_EQ(t.plant.read("TreeView"),
               QByteArray("GroupState\r\n\tS1\r\n\t\tPicture\r\n\t\t\tFeeder.pic\r\n\t\t\tMain.pic\r\n"));
 
@@ -491,6 +493,22 @@ TEST(PictureTree, AppendInsertDeleteSaveTheTree)
     EXPECT_EQ(reread.Nodes(), t.tree->Nodes());
     PictureTreeView empty(PictureTreeView::Environment{t.plant.file("nowhere"), nullptr, {}, {}});
     EXPECT_THROW(empty.LoadTree(), EInOutError);
+}
+
+TEST(PictureTree, PicturesOutsideTheProgramDirectoryStayReachable)
+{
+    TreeFixture t;
+    QTemporaryDir elsewhere;
+    t.tree->RebuildPictureTree({"S1"});
+    t.tree->setCurrentItem(t.find("Picture"));
+    t.chosen = QDir(elsewhere.path()).filePath("Far.pic");
+    t.tree->AppendClick();
+    QTreeWidgetItem *entry = t.find("Picture")->child(0);
+    ASSERT_TRUE(entry);
+    t.tree->setCurrentItem(entry);
+    t.tree->OpenCurrent();
+    ASSERT_EQ(t.opened.size(), 1);
+    EXPECT_EQ(QDir::cleanPath(t.opened[0]), QDir::cleanPath(QDir(elsewhere.path()).filePath("Far.pic")));
 }
 
 TEST(PictureTree, RebuildDropsPictureEntriesAndDoubleClickOpensPictures)

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -38,13 +39,17 @@ PictureSurface::PictureSurface(LivePicture *picture, QWidget *parent) : QWidget(
     setAutoFillBackground(false);
 }
 
-void PictureSurface::paintEvent(QPaintEvent *)
+void PictureSurface::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
     const QColor back = toQColor(m_picture->Document().BackColor);
-    p.fillRect(rect(), back.isValid() ? back : QColor(Qt::white));
+    p.fillRect(e->rect(), back.isValid() ? back : QColor(Qt::white));
+    // objects outside the exposed area are not drawn (a line normalises
+    // itself at its first paint either way)
+    const QRegion exposed = e->region();
     for (const auto &o : m_picture->Objects())
-        o->Paint(p);
+        if (o->TypeCode == gtLine || exposed.intersects(o->ClipRegion(true)))
+            o->Paint(p);
 }
 
 void PictureSurface::mousePressEvent(QMouseEvent *e)
