@@ -45,6 +45,7 @@ void Recorder::beginReply()
         return; // somebody else's transaction: write inside it
     try {
         m_reply = std::make_unique<Transaction>(m_db);
+        m_counts.clear();
     } catch (const ScadaError &e) {
         emit recordFailed(e.message());
     }
@@ -55,6 +56,7 @@ void Recorder::commitReply()
     if (!m_reply)
         return;
     std::unique_ptr<Transaction> t = std::move(m_reply);
+    m_counts.clear();
     try {
         t->commit();
     } catch (const ScadaError &e) {
@@ -69,16 +71,28 @@ void Recorder::CloseTables()
 
 // The record count + 1; should that number be taken (rows deleted by hand
 // from the middle of the table), the highest number + 1, so that a record
-// is never refused for its key.
+// is never refused for its key. Within one reply's transaction nobody else
+// writes, so the count is read once per table and then carried along.
 qint64 Recorder::nextIndex(const QString &table)
 {
-    const qint64 candidate = m_db.recordCount(table) + 1;
+    const QString key = StripDbSuffix(table).toLower();
+    auto it = m_counts.find(key);
+    if (!m_reply || it == m_counts.end())
+        it = m_counts.insert(key, m_db.recordCount(table));
+    const qint64 candidate = it.value() + 1;
     const QString quoted = QuoteIdentifier(StripDbSuffix(table));
     QSqlQuery taken = m_db.exec(QStringLiteral("SELECT 1 FROM %1 WHERE \"Index\" = ?").arg(quoted), {candidate});
     if (!taken.next())
         return candidate;
     QSqlQuery top = m_db.exec(QStringLiteral("SELECT max(\"Index\") FROM %1").arg(quoted));
     return top.next() ? top.value(0).toLongLong() + 1 : candidate;
+}
+
+void Recorder::appended(const QString &table)
+{
+    const QString key = StripDbSuffix(table).toLower();
+    if (m_counts.contains(key))
+        ++m_counts[key];
 }
 
 // ----------------------------------------------------------------- digital --
@@ -152,6 +166,7 @@ void Recorder::RecordEvent(int station, int unit, const QString &changeText, con
                             {QStringLiteral("StateChange"), changeText},
                             {QStringLiteral("Level"), int(p.videoTrigger)},
                             {QStringLiteral("Days"), p.keepDays}});
+        appended(table);
     } catch (const ScadaError &e) {
         emit recordFailed(e.message());
     }
@@ -192,6 +207,7 @@ void Recorder::RecordAnalogHistory(int minute)
                                             {QStringLiteral("Shijian"), u.lastReply},
                                             {QStringLiteral("Value"), p.value},
                                             {QStringLiteral("SjType"), type}});
+                        appended(table);
                         p.lastRecorded = p.value;
                     } catch (const ScadaError &e) {
                         emit recordFailed(e.message());

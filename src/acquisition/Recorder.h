@@ -11,6 +11,7 @@
 
 #include "store/StoreSetup.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QTime>
@@ -78,6 +79,7 @@ private:
     void beginReply();
     void commitReply();
     qint64 nextIndex(const QString &table);
+    void appended(const QString &table);
     void alarm(int station, int unit, int point);
 
     StationRuntime &m_rt;
@@ -89,6 +91,7 @@ private:
     VideoCaptureLink *m_video = nullptr;
     std::unique_ptr<Transaction> m_reply;
     bool m_secondTick = false;
+    QHash<QString, qint64> m_counts; // record counts of the reply's tables
 };
 
 } // namespace scada
