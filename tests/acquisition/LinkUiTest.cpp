@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTextDocument>
@@ -296,4 +297,20 @@ TEST(Memocomm, ShowmessageTogglesTheEchoOfSentAndReceivedFrames)
     toggle->trigger();
     rt.SendFrame(QByteArray("ATH0\r"));
     EXPECT_EQ(memo.toPlainText().count('\n'), 1);
+}
+
+TEST(MonitorPrint, WithoutAPrinterTheTextGoesToAChosenPdfFile)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed: printing would show the print dialog";
+    TempPlant dir;
+    QTextDocument doc;
+    doc.setPlainText("AA 03 09 00");
+    PrintDocument(nullptr, doc, "My Docment", [](QWidget *) { return QString(); });
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "cancelled";
+    const QString pdf = QDir(dir.path()).filePath("trace.pdf");
+    PrintDocument(nullptr, doc, "My Docment", [&](QWidget *) { return pdf; });
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5) == "%PDF-");
 }

@@ -219,13 +219,16 @@ void MonitorCommStateCmdExecute(QWidget *parent, StationRuntime &rt, Prompt *pro
     form.exec();
 }
 
-void PrintDocument(QWidget *parent, QTextDocument &doc, const QString &title)
+void PrintDocument(QWidget *parent, QTextDocument &doc, const QString &title,
+                   const std::function<QString(QWidget *parent)> &pdfFileName)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title);
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        QString name = QFileDialog::getSaveFileName(parent, QStringLiteral("Print to PDF"), title + QStringLiteral(".pdf"),
-                                                    QStringLiteral("PDF (*.pdf)"));
+        const QString name = pdfFileName ? pdfFileName(parent)
+                                         : QFileDialog::getSaveFileName(parent, QStringLiteral("Print to PDF"),
+                                                                        title + QStringLiteral(".pdf"),
+                                                                        QStringLiteral("PDF (*.pdf)"));
         if (name.isEmpty())
             return;
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -72,8 +72,10 @@ private:
 void MonitorCommStateCmdExecute(QWidget *parent, StationRuntime &rt, Prompt *prompt = nullptr);
 
 // Prints a document through the print dialog, or into a PDF file chosen by
-// the user when the system has no printer.
-void PrintDocument(QWidget *parent, QTextDocument &doc, const QString &title);
+// the user when the system has no printer (pdfFileName replaces the file
+// dialog; an empty name cancels).
+void PrintDocument(QWidget *parent, QTextDocument &doc, const QString &title,
+                   const std::function<QString(QWidget *parent)> &pdfFileName = {});
 
 // Attaches the echo memo of the main window: its pop-up menu gets the
 // checkable entry "showmessage" toggling the runtime's echo (off at start),
