@@ -27,7 +27,7 @@ SimPlant twoUnits()
 {
     SimPlant p;
     QString error;
-    EXPECT_TRUE(SimPlant::fromJson(R"({"replyDelayMs": 0, "modem": {"connectDelayMs": 20, "guardMs": 40},
+    EXPECT_TRUE(SimPlant::fromJson(R"({"replyDelayMs": 0, "modem": {"connectDelayMs": 20, "guardMs": 100},
         "units": [{"address": 1, "byte5": 1, "phone": "100"}, {"address": 2, "byte5": 2, "phone": "200"}]})",
                                    &p, &error))
         << error.toStdString();
@@ -107,7 +107,7 @@ TEST(HayesModem, EscapeNeedsGuardTimeThenHangUp)
     r.modem.receive(poll(1) + "+++");
     r.modem.receive("+++");
     r.modem.receive("x");
-    QDeadlineTimer settle(150);
+    QDeadlineTimer settle(250);
     waitFor([&] { return settle.hasExpired(); }, 1000);
     EXPECT_EQ(r.modem.state(), HayesModem::State::Online);
     r.take();

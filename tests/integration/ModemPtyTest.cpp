@@ -1,6 +1,6 @@
 // A modem station against "qelsim --modem" over a pty: the runtime on the
 // real serial port dials a unit, connects, polls it, escapes, hangs up and
-// dials the next unit. The connection timer runs at 150 ms instead of a
+// dials the next unit. The connection timer runs at 250 ms instead of a
 // second so that a whole call takes a few seconds.
 
 #include "acquisition/StationRuntime.h"
@@ -74,20 +74,20 @@ TEST(ModemPty, DialsConnectsPollsHangsUpAndDialsTheNextUnit)
     FakePrompt prompt;
     SerialBytePort port;
     StationRuntime rt(plant.path(), nullptr, &port, &timers, &clock, &prompt);
-    timers.setInterval("Timer1", 150);
+    timers.setInterval("Timer1", 250);
     QList<QByteArray> sent;
     QObject::connect(&rt, &StationRuntime::statusTextChanged, [&](int panel, const QString &text) {
         if (panel == 0)
             sent << text.toLatin1();
     });
-    const int d = 8;
+    const int d = 7;
     rt.InstallPointModel(dialPlant(d));
     ASSERT_TRUE(rt.portResult()) << port.errorString().toStdString();
 
     const auto &units = rt.model().stations[0].units;
     // The first call goes to position 1 (phone 811), the next to position 0.
     ASSERT_TRUE(waitFor([&] { return units[1].yx[1].state == 1; }, 8000)) << "first call polled its unit";
-    ASSERT_TRUE(waitFor([&] { return units[0].yx[0].state == 1; }, 15000)) << "second call polled its unit";
+    ASSERT_TRUE(waitFor([&] { return units[0].yx[0].state == 1; }, 20000)) << "second call polled its unit";
     rt.ShutdownLink();
 
     sim.write("quit\n");
