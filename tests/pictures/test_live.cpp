@@ -3,7 +3,9 @@
 #include "pictures/PictureSound.h"
 #include "pictures/ui/LiveControls.h"
 #include "pictures/ui/LivePicture.h"
+#include "pictures/ui/PictureSoundAdapter.h"
 #include "pictures/ui/PictureTree.h"
+#include "acquisition/AlarmSound.h"
 #include "platform/ManualScheduler.h"
 #include "platform/Prompt.h"
 #include "support/TempDir.h"
@@ -275,7 +277,6 @@ TEST(LivePicture, OnlyTheFirstExistingSoundPlays)
     ASSERT_EQ(f.sound.played.size(), 1);
     EXPECT_EQ(QFileInfo(f.sound.played[0]).fileName(), "b.wav");
     EXPECT_EQ(f.sound.counts[0], 3);
-    EXPECT_TRUE(f.picture->PictureSoundFlag);
 
     f.picture->LoadAllObject(WritePicture(page()));
     EXPECT_FALSE(f.picture->PlayPictureSound());
@@ -550,4 +551,27 @@ TEST(LivePicture, WindowFreedBeforeThePictureLeavesNothingToFreeTwice)
     picture->LoadAllObject(WritePicture(d));
     EXPECT_NE(picture->PaintBox1(), nullptr);
     picture.reset();
+}
+
+TEST(LivePicture, PictureSoundsPlayThroughTheSoundWindow)
+{
+    TempPlant plant;
+    QDir(plant.path()).mkdir("Sound");
+    plant.write("Sound/open.wav", "RIFF");
+    FakeAlarmSound device;
+    ManualScheduler timers;
+    TFormPlaySound form(device, timers);
+    PlaySoundFormPlayer player(form);
+    PictureEnvironment env;
+    env.ProgramDir = plant.path();
+    env.soundPlayer = &player;
+    LivePicture picture(env);
+    PictureDocument d = page();
+    d.AddAs<TfrVideoView>(gtVideo)->SoundFile = "open.wav";
+    WritePictureFile(plant.file("Main.pic"), d);
+    ASSERT_TRUE(picture.LoadMainPicture());
+    EXPECT_TRUE(form.pictureSoundFlag()) << "the alarm sound waits while it plays";
+    timers.advance(1);
+    EXPECT_EQ(device.opened, QStringList{QDir(plant.path()).filePath("Sound/open.wav")});
+    EXPECT_TRUE(device.isPlaying());
 }

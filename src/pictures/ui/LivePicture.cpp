@@ -256,7 +256,6 @@ bool LivePicture::PlayPictureSound()
         const QString path = joinPath(folder.path(), s->SoundFile);
         if (!QFileInfo(path).isFile())
             continue;
-        PictureSoundFlag = true;
         if (m_env.soundPlayer)
             m_env.soundPlayer->PlayPictureSound(path, s->PlayCount);
         return true;

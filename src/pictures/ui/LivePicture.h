@@ -83,8 +83,6 @@ public:
     QList<GifControl *> GifControls() const;
     QList<ChartControl *> Charts() const;
     QList<QWidget *> InstrumentControls() const;
-    // Set while a picture sound plays (keeps the alarm sound quiet).
-    bool PictureSoundFlag = false;
     QString SoundFolder() const;
     QString GifLibraryFolder() const;
 
