@@ -36,6 +36,25 @@ void put16(QByteArray &b, uint16_t v)
     qToLittleEndian(v, c);
     b.append(c, 2);
 }
+// The record chain of an enhanced metafile: every record at least 8 bytes,
+// a multiple of 4 and inside the data, the last one the end record. Only a
+// sound chain is handed to the renderer.
+bool emfRecordsSound(const QByteArray &b)
+{
+    qsizetype at = 0;
+    while (at + 8 <= b.size()) {
+        const uint32_t type = le32(b, at);
+        const uint32_t size = le32(b, at + 4);
+        if (size < 8 || size % 4 != 0 || qsizetype(size) > b.size() - at)
+            return false;
+        if (type == 14) // EMR_EOF
+            return true;
+        if (type == 0 || type > 122)
+            return false;
+        at += size;
+    }
+    return false;
+}
 } // namespace
 
 Graphic::Graphic() = default;
@@ -78,7 +97,7 @@ void Graphic::decode() const
     } else if (m_kind == Icon) {
         m_image.loadFromData(m_bytes, "ICO");
     } else if (m_kind == Metafile) {
-        if (le32(m_bytes, 0) != 1 || le32(m_bytes, 40) != 0x464D4520)
+        if (le32(m_bytes, 0) != 1 || le32(m_bytes, 40) != 0x464D4520 || !emfRecordsSound(m_bytes))
             return;
         const int w = lei32(m_bytes, 16) - lei32(m_bytes, 8) + 1;
         const int h = lei32(m_bytes, 20) - lei32(m_bytes, 12) + 1;

@@ -446,3 +446,23 @@ TEST(PictureGeometry, ClipRegionCoversObjectBorderAndMargin)
     EXPECT_TRUE(r.contains(QPoint(35, 21)));
     EXPECT_FALSE(r.contains(QPoint(35, 25)));
 }
+
+TEST(PicturePainting, DamagedMetafilesNeverBreakPainting)
+{
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QByteArray emf = Emf::fromImage(red, 30, 20);
+    TfrWmfView w;
+    place(w, 0, 0, 30, 20);
+    for (qsizetype at = 0; at < emf.size(); at += 3) {
+        QByteArray bad = emf;
+        bad[at] = char(bad[at] ^ 0x5A);
+        w.Metafile = Graphic(Graphic::Metafile, bad);
+        paint(w, canvas(40, 30));
+    }
+    // a record running past the end is not rendered
+    QByteArray cut = emf;
+    cut.chop(24);
+    w.Metafile = Graphic(Graphic::Metafile, cut);
+    EXPECT_NE(px(paint(w), 15, 10), QColor(255, 0, 0));
+}
