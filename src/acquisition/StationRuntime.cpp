@@ -269,8 +269,11 @@ void StationRuntime::ShutdownLink()
 {
     m_timers->stop(kTimer2);
     m_timers->stop(kTimer4);
-    SendFrame(QByteArray("+++"));
-    SendFrame(QByteArray("ATH0\r"));
+    // A closed line is not reopened only to be closed again.
+    if (m_port->isOpen()) {
+        SendFrame(QByteArray("+++"));
+        SendFrame(QByteArray("ATH0\r"));
+    }
     m_closing = true;
     m_timers->stop(kTimer1);
     m_timers->stop(kTimer4);

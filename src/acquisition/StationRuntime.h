@@ -108,8 +108,9 @@ public:
     // and Timer4 and returns to polling.
     void ResumeAcquisition();
     // The link part of closing the program: Timer2/Timer4 off, "+++" and
-    // "ATH0\r" through the frame sender (modem or not), closing flag on,
-    // Timer4/Timer6 off, port closed. Errors are ignored.
+    // "ATH0\r" through the frame sender (modem or not; only while the port
+    // is open), closing flag on, Timer1/Timer4/Timer6 off, port closed,
+    // pending link continuations cancelled. Errors are ignored.
     void ShutdownLink();
 
     // --- frame layer -----------------------------------------------------

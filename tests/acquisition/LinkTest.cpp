@@ -189,9 +189,10 @@ TEST_F(Link, ShutdownWithTheLineDownDoesNotReopenIt)
 {
     rt->InstallPointModel(modemPlant(20));
     port.close();
-    port.failOpen = true;
+    const int opens = port.openCount;
     rt->ShutdownLink();
     sched.advance(5000);
     EXPECT_TRUE(port.writes.isEmpty());
+    EXPECT_EQ(port.openCount, opens);
     EXPECT_FALSE(port.isOpen());
 }
