@@ -446,3 +446,26 @@ TEST(VideoCapture, SendsOneStartRecordLineToTheServerAndNothingWithoutOne)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(got, "Start Record\n");
 }
+
+TEST_F(Recording, AnEventLineIsAddedAtTheTopUpTo1000LinesThenTheListIsCleared)
+{
+    struct Case {
+        int held;
+        int after;
+        int clears;
+    };
+    for (const Case &c : {Case{1000, 1001, 0}, Case{1001, 1, 1}}) {
+        SCOPED_TRACE(c.held);
+        install();
+        for (int i = 0; i < c.held; ++i)
+            rt->InsertMessage(QString("line %1").arg(i));
+        ASSERT_EQ(rt->messages().size(), c.held);
+        int clears = 0;
+        auto conn = QObject::connect(rt.get(), &StationRuntime::messagesCleared, [&] { ++clears; });
+        deliver(reply(1, 0x01));
+        QObject::disconnect(conn);
+        EXPECT_EQ(rt->messages().size(), c.after);
+        EXPECT_EQ(clears, c.clears);
+        EXPECT_TRUE(rt->messages().front().endsWith("Breaker0  from Off to On"));
+    }
+}
