@@ -251,9 +251,9 @@ void AttachMemocomm(StationRuntime &rt, QPlainTextEdit *memo)
     toggle->setObjectName(QStringLiteral("showmessage1"));
     toggle->setCheckable(true);
     toggle->setChecked(rt.monitorEcho());
-    QObject::connect(toggle, &QAction::triggered, memo, [&rt, toggle] {
-        rt.setMonitorEcho(!rt.monitorEcho());
-        toggle->setChecked(rt.monitorEcho());
+    QObject::connect(toggle, &QAction::triggered, &rt, [rt = &rt, toggle] {
+        rt->setMonitorEcho(!rt->monitorEcho());
+        toggle->setChecked(rt->monitorEcho());
     });
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(memo, &QWidget::customContextMenuRequested, menu,
