@@ -3,6 +3,8 @@
 #include "app/AboutForm.h"
 #include "app/DragFrame.h"
 #include "common/Errors.h"
+#include "acquisition/ui/CommMonitor.h"
+#include "acquisition/ui/FormPorts.h"
 #include "store/StoreSetup.h"
 #include "users/UserRights.h"
 #include "users/ui/UserCommands.h"
@@ -120,6 +122,10 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     CreateDataBase(*m_db, m_prompt);
     // 8. The link, the frame layer and the poll cycle, reset.
     createRuntime();
+    // 7. The alarm sound and its recorders.
+    createRecording();
+    // 11. The live picture (empty until the main picture loads).
+    createPicture();
     // 11. Save period, hint copy, unit-word captions.
     m_savePeriod = 5;
     EnsureUserFile(m_programDir, m_prompt);
@@ -136,6 +142,12 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
 TMainForm::~TMainForm()
 {
     shutdown();
+    // Children that use the timers or the runtime go before them.
+    m_recorder.reset();
+    delete m_playSoundForm;
+    m_playSoundForm = nullptr;
+    m_pictureSoundPlayer.reset();
+    m_picture.reset();
 }
 
 void TMainForm::createActions()
@@ -342,7 +354,12 @@ void TMainForm::createCentralArea()
     m_panel1->setObjectName(QStringLiteral("Panel1"));
     auto *dock = new QVBoxLayout(m_panel1);
     dock->setContentsMargins(0, 0, 0, 0);
-    m_tree = new QTreeWidget(m_panel1);
+    PictureTreeView::Environment treeEnv;
+    treeEnv.ProgramDir = m_programDir;
+    treeEnv.prompt = &m_prompt;
+    treeEnv.choosePictureFile = [this] { return ChoosePictureFile(this, m_programDir); };
+    treeEnv.openPicture = [this](const QString &path) { m_picture->OpenPictureQuietly(path); };
+    m_tree = new PictureTreeView(treeEnv, m_panel1);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
     m_tree->hide();
@@ -359,11 +376,6 @@ void TMainForm::createCentralArea()
     m_scrollBox->setWidgetResizable(false);
     m_scrollBox->setFocusPolicy(Qt::ClickFocus);
     m_scrollBox->setBackgroundRole(QPalette::Base);
-    m_paintBox = new QWidget;
-    m_paintBox->setObjectName(QStringLiteral("PaintBox1"));
-    m_paintBox->setAutoFillBackground(true);
-    m_paintBox->resize(1024, 768);
-    m_scrollBox->setWidget(m_paintBox);
     client->addWidget(m_scrollBox, 1);
     m_memoComm = new QPlainTextEdit(m_panel3);
     m_memoComm->setObjectName(QStringLiteral("Memocomm"));
@@ -486,6 +498,73 @@ void TMainForm::createRuntime()
     connect(m_runtime.get(), &StationRuntime::statusTextChanged, this, &TMainForm::setStatusText);
     connect(m_runtime.get(), &StationRuntime::messageInserted, this, &TMainForm::addMessageLine);
     connect(m_runtime.get(), &StationRuntime::messagesCleared, m_listBoxMsg, &QListWidget::clear);
+    AttachMemocomm(*m_runtime, m_memoComm);
+    connect(action("SeletedCOMM1"), &QAction::triggered, this, [this] {
+        m_runMode = 0;
+        SeletedCOMM1Click(this, *m_runtime, *m_db, m_prompt, m_programDir);
+        m_runMode = 1;
+    });
+    connect(action("MonitorCommStateCmd"), &QAction::triggered, this,
+            [this] { MonitorCommStateCmdExecute(this, *m_runtime, &m_prompt); });
+}
+
+void TMainForm::createRecording()
+{
+    m_alarmSound = new QtAlarmSound(this);
+    m_alarmSound->setObjectName(QStringLiteral("MediaPlayer1"));
+    PrepareAlarmSound(*m_alarmSound, m_programDir, m_prompt);
+    m_pictureSound = new QtAlarmSound(this);
+    m_playSoundForm = new TFormPlaySound(*m_pictureSound, *m_timers, this);
+    m_playSoundForm->setObjectName(QStringLiteral("FormPlaySound"));
+    m_playSoundForm->hide();
+    m_pictureSoundPlayer = std::make_unique<PlaySoundFormPlayer>(*m_playSoundForm);
+
+    // The recorder defines and handles Timer2 (analog history).
+    m_recorder = std::make_unique<Recorder>(*m_runtime, *m_db, m_prompt, *m_timers, m_clock);
+    m_recorder->setAlarmSound(m_alarmSound);
+    m_recorder->setVideoLink(&m_videoLink);
+    m_recorder->pictureSoundPlaying = [this] { return m_playSoundForm->pictureSoundFlag(); };
+    m_recorder->dailyTables().setTerminateHandler(
+        [] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection); });
+    connect(m_recorder.get(), &Recorder::recordFailed, this,
+            [this](const QString &text) { reportError(EDBEngineError(text)); });
+    connect(action("MonitorClearAlarmCmd"), &QAction::triggered, this,
+            [this] { MonitorClearAlarmCmdExecute(m_prompt, *m_alarmSound); });
+}
+
+void TMainForm::createPicture()
+{
+    PictureEnvironment env;
+    env.ProgramDir = m_programDir;
+    env.prompt = &m_prompt;
+    env.ScrollBox1 = m_scrollBox;
+    env.Edit1 = m_pictureName;
+    env.timers = m_timers.get();
+    env.points = &m_runtime->model();
+    env.soundPlayer = m_pictureSoundPlayer.get();
+    env.stationLoaded = [this] { return m_runtime->model().stationCount > 0; };
+    env.reportError = [this](const ScadaError &e) { reportError(e); };
+    m_picture = std::make_unique<LivePicture>(env);
+    connect(m_openPicture, &QPushButton::clicked, this,
+            [this] { m_picture->OpenChosenPicture(ChoosePictureFile(this, m_programDir)); });
+    connect(action("LoadMainForm"), &QAction::triggered, this, [this] { m_picture->LoadMainPicture(); });
+    connect(m_runtime.get(), &StationRuntime::unitRefreshed, this, [this](int, int unit) {
+        if (m_closing)
+            return;
+        m_picture->RefreshGifControls();
+        m_picture->RefreshCharts(unit);
+        m_picture->PaintBox1()->update();
+    });
+}
+
+void TMainForm::reportError(const std::exception &e)
+{
+    if (m_reportError) {
+        m_reportError(e);
+        return;
+    }
+    const auto *own = dynamic_cast<const ScadaError *>(&e);
+    m_prompt.error(own ? own->message() : QString::fromLocal8Bit(e.what()), QStringLiteral("scada:error"));
 }
 
 void TMainForm::setUnitWordCaptions()
@@ -592,6 +671,17 @@ void TMainForm::runShowingSteps()
     togglePictureTree();
     // 3. The point model; it opens the port and starts polling.
     m_runtime->LoadPointModel();
+    // 4. The picture tree. A missing or unreadable tree file is reported and
+    //    the tree stays empty; the main picture and the history timer still
+    //    start, so that nothing goes unrecorded.
+    try {
+        m_tree->LoadTree();
+    } catch (const std::exception &e) {
+        reportError(e);
+    }
+    // 5. The main picture.
+    m_picture->LoadMainPicture();
+    // 6. Analog history.
     m_timers->start(QStringLiteral("Timer2"));
     togglePictureTree();
     // 9. The floating panel and the message list lie on the window itself.
@@ -657,26 +747,27 @@ void TMainForm::shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    // 1. No more history saving or polling.
-    m_timers->stop(QStringLiteral("Timer2"));
-    m_timers->stop(QStringLiteral("Timer4"));
-    // 2. Hang up a modem line (sent on every station).
-    if (m_runtime && m_runtime->portOpen()) {
-        m_runtime->SendFrame(QByteArrayLiteral("+++"));
-        m_runtime->SendFrame(QByteArrayLiteral("ATH0\r"));
-    }
-    // 3. No picture refresh from here on.
+    // 1.-2. Polling and history stop; a modem line is hung up ("+++",
+    //       "ATH0\r" on every station).
+    // 3. No picture refresh from here on; the live objects go.
+    // 5.-6. Supervision stops and the port closes, errors ignored.
     m_closing = true;
-    if (m_runtime)
-        m_runtime->setClosing(true);
-    // 5. Supervision stops too.
-    m_timers->stop(QStringLiteral("Timer4"));
-    m_timers->stop(QStringLiteral("Timer6"));
-    m_timers->stop(QStringLiteral("Timer1"));
-    // 6. The port closes; errors are of no concern any more.
     try {
         if (m_runtime)
-            m_runtime->ClosePort();
+            m_runtime->ShutdownLink();
+    } catch (...) {
+    }
+    if (m_picture)
+        m_picture->Clear();
+    // 4. The alarm sound stops.
+    if (m_alarmSound && m_alarmSound->isPlaying())
+        m_alarmSound->stop();
+    m_timers->stop(QStringLiteral("Timer2"));
+    m_timers->stop(QStringLiteral("Timer3"));
+    // The history tables close, errors ignored.
+    try {
+        if (m_recorder)
+            m_recorder->CloseTables();
     } catch (...) {
     }
 }

@@ -5,9 +5,16 @@
 
 #include "platform/Prompt.h"
 #include "platform/QtTimerService.h"
+#include "acquisition/Recorder.h"
 #include "acquisition/StationRuntime.h"
+#include "acquisition/VideoCaptureLink.h"
+#include "acquisition/ui/AlarmSoundPlayer.h"
+#include "acquisition/ui/PlaySoundForm.h"
+#include "pictures/ui/PictureSoundAdapter.h"
 #include "platform/SerialBytePort.h"
 #include "store/Database.h"
+#include "pictures/ui/LivePicture.h"
+#include "pictures/ui/PictureTree.h"
 #include "users/UserFile.h"
 
 #include <QAction>
@@ -49,6 +56,13 @@ public:
     TimerService &timers() { return *m_timers; }
     Database &database() { return *m_db; }
     StationRuntime &runtime() { return *m_runtime; }
+    LivePicture &picture() { return *m_picture; }
+    Recorder &recorder() { return *m_recorder; }
+    AlarmSound &alarmSound() { return *m_alarmSound; }
+    PictureTreeView &pictureTree() { return *m_tree; }
+    // Errors the window reports without stopping (a missing picture tree
+    // file): main() hands them to the program-wide exception handler.
+    void setErrorReporter(std::function<void(const std::exception &)> report) { m_reportError = std::move(report); }
     const TUserList &users() const { return m_users; }
 
     QAction *action(const QString &name) const;
@@ -88,6 +102,9 @@ private:
     void createStatusBar();
     void createTimers();
     void createRuntime();
+    void createPicture();
+    void createRecording();
+    void reportError(const std::exception &e);
     void setUnitWordCaptions();
     void connectCommands();
     void runShowingSteps();
@@ -104,6 +121,12 @@ private:
     SystemClock m_clock;
     SerialBytePort *m_port = nullptr;
     std::unique_ptr<StationRuntime> m_runtime;
+    QtAlarmSound *m_alarmSound = nullptr;
+    QtAlarmSound *m_pictureSound = nullptr;
+    VideoCaptureLink m_videoLink;
+    TFormPlaySound *m_playSoundForm = nullptr;
+    std::unique_ptr<PlaySoundFormPlayer> m_pictureSoundPlayer;
+    std::unique_ptr<Recorder> m_recorder;
     TUserList m_users;
     QString m_unitWord;
     QString m_setTimeQuestion;
@@ -139,10 +162,11 @@ private:
 
     QSplitter *m_splitter = nullptr;
     QWidget *m_panel1 = nullptr;
-    QTreeWidget *m_tree = nullptr;
+    PictureTreeView *m_tree = nullptr;
     QWidget *m_panel3 = nullptr;
     QScrollArea *m_scrollBox = nullptr;
-    QWidget *m_paintBox = nullptr;
+    std::unique_ptr<LivePicture> m_picture;
+    std::function<void(const std::exception &)> m_reportError;
     QPlainTextEdit *m_memoComm = nullptr;
     QWidget *m_panel2 = nullptr;
     QListWidget *m_listBoxMsg = nullptr;

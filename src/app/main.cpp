@@ -58,6 +58,7 @@ int main(int argc, char **argv)
         return 1;
     }
     prompt.setParent(mainForm.get());
+    mainForm->setErrorReporter([&](const std::exception &e) { exceptionHandler.HandleException(mainForm.get(), e); });
 
     // 8. The cover goes; 9. the main window is shown maximised and the loop runs.
     cover.reset();
