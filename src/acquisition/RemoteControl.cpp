@@ -341,6 +341,11 @@ void RemoteControl::endWrite()
 void RemoteControl::HandleParamReply(const Frame &f)
 {
     if (f[0] == kFrameStart && m_rt.lastSent()[2] == Cmd::WriteRecord) {
+        // A record or data reply here answers an earlier request (a read
+        // repeated while a poll reply was still on the line): the unit's
+        // answer to the write is still to come.
+        if (f[2] == Cmd::ReadRecord || f[2] == Cmd::ReadData)
+            return;
         m_writePending = false;
         if (f[2] == Cmd::Ack)
             QMetaObject::invokeMethod(this, &RemoteControl::ParamWritten, Qt::QueuedConnection);

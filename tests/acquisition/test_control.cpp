@@ -337,6 +337,12 @@ TEST_F(Control, KnobWriteReadsModifiesAndWritesTheRecord)
     EXPECT_EQ(w[24], 72);
     EXPECT_EQ(w[25], FrameChecksum(w));
 
+    // The reply to a repeated read arriving after the write is no answer to it.
+    port.feed(toBytes(record(3, 2, 14)));
+    EXPECT_EQ(port.writes.size(), 2);
+    EXPECT_TRUE(rt->messages().isEmpty());
+    EXPECT_EQ(rt->mode(), StationRuntime::ModeParamWrite);
+
     port.feed(toBytes(ack(3)));
     EXPECT_EQ(rt->mode(), StationRuntime::ModePolling);
     EXPECT_TRUE(sched.isActive("Timer4"));
