@@ -72,8 +72,7 @@ TFormCheckQelPassword::TFormCheckQelPassword(Prompt &prompt, const QString &unit
     m_close->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &TFormCheckQelPassword::OKClick);
     connect(m_close, &QPushButton::clicked, this, &TFormCheckQelPassword::CloseClick);
-    // Enter in the password edit presses OK.
-    connect(m_password, &QLineEdit::returnPressed, this, &TFormCheckQelPassword::OKClick);
+    // Enter in the password edit presses OK, the default button.
 
     auto *grid = new QGridLayout;
     grid->addWidget(currentLabel, 0, 0);
