@@ -44,12 +44,13 @@ void PictureSurface::paintEvent(QPaintEvent *e)
     QPainter p(this);
     const QColor back = toQColor(m_picture->Document().BackColor);
     p.fillRect(e->rect(), back.isValid() ? back : QColor(Qt::white));
-    // objects outside the exposed area are not drawn (a line normalises
-    // itself at its first paint either way)
-    const QRegion exposed = e->region();
-    for (const auto &o : m_picture->Objects())
-        if (o->TypeCode == gtLine || exposed.intersects(o->ClipRegion(true)))
-            o->Paint(p);
+    m_picture->PaintPicture(p, e->region());
+}
+
+void PictureSurface::mouseMoveEvent(QMouseEvent *e)
+{
+    emit moved(e->position().toPoint());
+    QWidget::mouseMoveEvent(e);
 }
 
 void PictureSurface::mousePressEvent(QMouseEvent *e)
@@ -154,6 +155,7 @@ void LivePicture::LoadAllObject(const QByteArray &data)
     }
     // the previous picture's objects and controls go first
     Clear();
+    m_paintFailed.clear();
     m_doc = std::move(doc);
     for (GifControl *g : gifs)
         m_gifs << g;
@@ -282,6 +284,36 @@ bool LivePicture::HotSpotPress(const QPoint &pos)
         return true;
     }
     return false;
+}
+
+void LivePicture::PaintPicture(QPainter &p, const QRegion &exposed)
+{
+    const ObjectList &objects = m_doc.Objects;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        TfrView *o = objects[i].get();
+        // GIFs and instruments are shown by their controls
+        if (!o || o->TypeCode == gtGif || o->TypeCode == gtIoComp)
+            continue;
+        // objects outside the exposed area are not drawn (a line normalises
+        // itself at its first paint either way)
+        if (o->TypeCode != gtLine && !exposed.intersects(o->ClipRegion(true)))
+            continue;
+        p.save();
+        try {
+            o->Paint(p);
+        } catch (const std::exception &) {
+            // a message box inside a paint would ask for the paint again:
+            // the message waits for the paint to end, once per object
+            if (!m_paintFailed.contains(int(i))) {
+                m_paintFailed.insert(int(i));
+                const QString text = QStringLiteral("Object[%1] on Draw").arg(i);
+                QMetaObject::invokeMethod(
+                    this, [this, text] { if (m_env.prompt) m_env.prompt->error(text, QStringLiteral("scada:error")); },
+                    Qt::QueuedConnection);
+            }
+        }
+        p.restore();
+    }
 }
 
 void LivePicture::RefreshGifControls()

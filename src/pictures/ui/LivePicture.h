@@ -12,10 +12,12 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollArea>
+#include <QSet>
 #include <QWidget>
 #include <functional>
 
 class QIODevice;
+class QPainter;
 class QLineEdit;
 class QScrollArea;
 
@@ -59,10 +61,12 @@ public:
 
 signals:
     void pressed(const QPoint &pos, Qt::MouseButton button);
+    void moved(const QPoint &pos);
 
 protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
     LivePicture *m_picture;
@@ -112,6 +116,12 @@ public:
     void RefreshGifControls();
     void RefreshCharts(int unitPosition);
 
+    // Paints the objects of the live list that have no control of their
+    // own (not GIFs, not instruments) in list order, those outside exposed
+    // excepted. An object that fails to paint shows "Object[i] on Draw"
+    // once per loaded picture (after the paint) and the rest are painted.
+    void PaintPicture(QPainter &p, const QRegion &exposed);
+
 signals:
     void pictureLoaded();
 
@@ -127,6 +137,7 @@ private:
     QList<QPointer<GifControl>> m_gifs;
     QList<QPointer<ChartControl>> m_charts;
     QList<QPointer<QWidget>> m_instruments;
+    QSet<int> m_paintFailed; // objects whose paint error was reported
 };
 
 } // namespace scada
