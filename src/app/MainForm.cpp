@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "pictures/instruments/Instruments.h"
 
 #include "app/AboutForm.h"
 #include "app/DragFrame.h"
@@ -544,16 +545,32 @@ void TMainForm::createPicture()
     env.soundPlayer = m_pictureSoundPlayer.get();
     env.stationLoaded = [this] { return m_runtime->model().stationCount > 0; };
     env.reportError = [this](const ScadaError &e) { reportError(e); };
+    InstallInstrumentPainter();
+    PictureRuntimeEnvironment live;
+    live.window = this;
+    live.points = &m_runtime->model();
+    live.timers = m_timers.get();
+    live.clock = &m_clock;
+    live.loggedIn = [this] {
+        return std::any_of(m_users.begin(), m_users.end(), [](const Tuserinfo &u) { return u.Active; });
+    };
+    live.stationLoaded = env.stationLoaded;
+    m_pictureRuntime = std::make_unique<PictureRuntime>(live);
+    env.setupInstrument = [this](TfrIoCompView &obj, QWidget *surface) -> QWidget * {
+        return m_pictureRuntime->SetUpInstrument(obj, surface);
+    };
     m_picture = std::make_unique<LivePicture>(env);
+    m_pictureRuntime->attach(*m_picture);
+    m_recorder->notifyEventInstruments = [this](int station, int unit, int point) {
+        m_pictureRuntime->NotifyEventInstruments(station, unit, point);
+    };
     connect(m_openPicture, &QPushButton::clicked, this,
             [this] { m_picture->OpenChosenPicture(ChoosePictureFile(this, m_programDir)); });
     connect(action("LoadMainForm"), &QAction::triggered, this, [this] { m_picture->LoadMainPicture(); });
     connect(m_runtime.get(), &StationRuntime::unitRefreshed, this, [this](int, int unit) {
         if (m_closing)
             return;
-        m_picture->RefreshGifControls();
-        m_picture->RefreshCharts(unit);
-        m_picture->PaintBox1()->update();
+        m_pictureRuntime->RefreshPicture(unit);
     });
 }
 

@@ -14,6 +14,7 @@
 #include "platform/SerialBytePort.h"
 #include "store/Database.h"
 #include "pictures/ui/LivePicture.h"
+#include "pictures/ui/PictureRuntime.h"
 #include "pictures/ui/PictureTree.h"
 #include "users/UserFile.h"
 
@@ -57,6 +58,7 @@ public:
     Database &database() { return *m_db; }
     StationRuntime &runtime() { return *m_runtime; }
     LivePicture &picture() { return *m_picture; }
+    PictureRuntime &pictureRuntime() { return *m_pictureRuntime; }
     Recorder &recorder() { return *m_recorder; }
     AlarmSound &alarmSound() { return *m_alarmSound; }
     PictureTreeView &pictureTree() { return *m_tree; }
@@ -166,6 +168,7 @@ private:
     QWidget *m_panel3 = nullptr;
     QScrollArea *m_scrollBox = nullptr;
     std::unique_ptr<LivePicture> m_picture;
+    std::unique_ptr<PictureRuntime> m_pictureRuntime;
     std::function<void(const std::exception &)> m_reportError;
     QPlainTextEdit *m_memoComm = nullptr;
     QWidget *m_panel2 = nullptr;

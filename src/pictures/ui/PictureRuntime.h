@@ -6,6 +6,7 @@
 // bars.
 
 #include "acquisition/PointModel.h"
+#include "pictures/instruments/Instruments.h"
 
 #include <QObject>
 #include <QPointer>
@@ -27,7 +28,6 @@ class Prompt;
 class RemoteControl;
 class TfrIoCompView;
 class TfrView;
-class TiInstrument;
 class TimerService;
 
 // The object the menus and hints last picked (0-based positions).
