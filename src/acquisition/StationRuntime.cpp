@@ -416,6 +416,7 @@ void StationRuntime::dispatch(const Frame &f)
         break;
     case ModeSwitchPending:
         SendFrame(m_switchFrame);
+        m_switchSentTick = m_clock->tickMs();
         m_mode = ModePolling;
         break;
     case ModeSingleBlockRead:
@@ -438,6 +439,7 @@ void StationRuntime::QueueControl(const Frame &frame)
     setPanelText(1, QStringLiteral("Control Send .."));
     m_switchPending = true;
     m_retryDelay = 800;
+    m_switchSentTick = -1; // not sent yet
 }
 
 // ----------------------------------------------------------- poll cycle --
@@ -607,6 +609,26 @@ void StationRuntime::HandleDataReply(const uint8_t *frame, int len)
             hooks.recordAnalogHistory(1);
         if (!m_closing)
             emit unitRefreshed(0, pos);
+        // Units that answer their polls keep the supervision from timing
+        // out: a switch still unacknowledged after the retry delay is sent
+        // again from here, and given up after the same count of resends.
+        if (m_switchPending && m_switchSentTick >= 0
+            && m_clock->tickMs() - m_switchSentTick > m_retryDelay + 1000) {
+            if (m_retryCount > 10) {
+                m_switchPending = false;
+                m_retryCount = 0;
+                m_switchSentTick = -1;
+                emit controlFailed();
+                if (m_prompt)
+                    m_prompt->information(QStringLiteral("Control Faild!"));
+            } else {
+                ++m_retryCount;
+                setPanelText(1, QStringLiteral("Control Send times[%1]").arg(m_retryCount));
+                SendFrame(m_switchFrame);
+                m_switchSentTick = m_clock->tickMs();
+                return;
+            }
+        }
     }
     NextPoll();
 }
@@ -692,6 +714,7 @@ void StationRuntime::Timer6Timer()
                 ++m_retryCount;
                 setPanelText(1, QStringLiteral("Control Send times[%1]").arg(m_retryCount));
                 SendFrame(m_switchFrame);
+                m_switchSentTick = m_clock->tickMs();
             }
             return;
         }

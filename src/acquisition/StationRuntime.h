@@ -226,6 +226,7 @@ private:
     int m_retryCount = 0;
     qint64 m_lastSendTick = 0;
     int m_retryDelay = 0;
+    qint64 m_switchSentTick = -1; // last send of the queued switch frame
     bool m_recovering = false;
     bool m_closing = false;
 

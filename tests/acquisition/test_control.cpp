@@ -437,3 +437,35 @@ TEST_F(Control, SetClockOfAllUnits)
     sched.advance(500);
     EXPECT_TRUE(sched.isActive("Timer4"));
 }
+
+TEST_F(Control, SwitchIgnoredByAUnitThatAnswersItsPollsIsResentThenGivenUp)
+{
+    sched.advance(400);
+    ASSERT_TRUE(ctl->ControlPointClick(0, 0, 14));
+    const QByteArray sw = toBytes(rt->switchFrame());
+    int failures = 0;
+    QObject::connect(rt.get(), &StationRuntime::controlFailed, [&] { ++failures; });
+    // Every poll is answered at once; the switch never is.
+    int answered = 0;
+    for (int step = 0; step < 600 && failures == 0; ++step) {
+        if (!port.writes.isEmpty() && uint8_t(port.writes.last()[2]) == 0x09 && rt->awaitingReply()) {
+            port.feed(toBytes(dataReply(uint8_t(port.writes.last()[1]))));
+            ++answered;
+        }
+        sched.advance(100);
+    }
+    EXPECT_EQ(failures, 1);
+    EXPECT_TRUE(prompt.saw("Control Faild!"));
+    EXPECT_EQ(count(sw), 12) << "the send and eleven resends";
+    EXPECT_FALSE(rt->switchPending());
+    const int polls = answered;
+    for (int step = 0; step < 20; ++step) {
+        if (uint8_t(port.writes.last()[2]) == 0x09 && rt->awaitingReply()) {
+            port.feed(toBytes(dataReply(uint8_t(port.writes.last()[1]))));
+            ++answered;
+        }
+        sched.advance(100);
+    }
+    EXPECT_GT(answered, polls) << "polling goes on";
+    EXPECT_EQ(count(sw), 12);
+}
