@@ -6,6 +6,7 @@
 #include "SimLine.h"
 
 #include "acquisition/BlockProgram.h"
+#include "acquisition/GroupControl.h"
 #include "acquisition/RemoteControl.h"
 #include "acquisition/StationRuntime.h"
 #include "platform/Prompt.h"
@@ -36,7 +37,8 @@ const char *kPlant = R"({"replyDelayMs": 5, "units": [
     {"address": 1, "size": 1, "analogMask": 0, "byte5": 1, "outputs": 0,
      "program": [ {"type": 7, "data": [0, 0, 0, 0, 4, 0, 80]},
                   {"type": 14, "data": [0, 0, 0, 0, 0, 1, 0]} ]},
-    {"address": 2, "size": 0, "analogMask": 0, "byte5": 0, "outputs": 9}]})";
+    {"address": 2, "size": 0, "analogMask": 0, "byte5": 0, "outputs": 9},
+    {"address": 3, "size": 1, "analogMask": 0, "byte5": 0, "outputs": 0}]})";
 
 PointModel model()
 {
@@ -46,23 +48,22 @@ PointModel model()
     TStationRec &st = m.stations[0];
     st.name = "Works";
     st.portName = "COM1";
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         TFtuRec u;
-        u.name = i == 0 ? "Pump" : "Feeder";
+        u.name = QStringList{"Pump", "Feeder", "Tank"}[i];
         u.address = uint8_t(i + 1);
-        u.size = i == 0 ? 1 : 0;
+        u.size = i == 1 ? 0 : 1;
         u.mark = 1;
         u.password = "4826";
         for (auto &p : u.yx)
             p.controlEnabled = true;
         st.units.push_back(u);
     }
-    m.blocks = {{TBlockRec{7, 0, 4, 50}, TBlockRec{14, 1, 0, 100}}, {}};
+    m.blocks = {{TBlockRec{7, 0, 4, 50}, TBlockRec{14, 1, 0, 100}}, {}, {}};
     return m;
 }
 
-// The simulated units behind a pty, with a switch that makes them refuse
-// record writes (the reply code is not 0xFD).
+// The simulated units behind a pty.
 struct SimBench {
     SimBench(const QString &dir)
     {
@@ -71,39 +72,9 @@ struct SimBench {
         sim = std::make_unique<qelsim::QelSimulator>(plant);
         EXPECT_TRUE(line.openPty()) << line.errorString().toStdString();
         EXPECT_TRUE(qelsim::SimLine::writeComPorts(dir, 1, line.slavePath(), &error));
-        QObject::connect(&line, &qelsim::SimLine::received, [this](const QByteArray &b) { fromMaster(b); });
+        QObject::connect(&line, &qelsim::SimLine::received, sim.get(), &qelsim::QelSimulator::receive);
         QObject::connect(sim.get(), &qelsim::QelSimulator::transmit, &line, [this](const QByteArray &b) { line.write(b); });
         QObject::connect(sim.get(), &qelsim::QelSimulator::frameReceived, [this](const QByteArray &f) { frames << f; });
-    }
-    void fromMaster(const QByteArray &bytes)
-    {
-        buffer += bytes;
-        while (buffer.size() >= 26) {
-            const int start = int(buffer.indexOf(char(0xAA)));
-            if (start < 0) {
-                buffer.clear();
-                return;
-            }
-            buffer.remove(0, start);
-            if (buffer.size() < 26)
-                return;
-            const QByteArray f = buffer.left(26);
-            buffer.remove(0, 26);
-            if (refuseWrites && uint8_t(f[2]) == 0x0D) {
-                frames << f;
-                QByteArray nak(26, 0);
-                nak[0] = char(0xAA);
-                nak[1] = f[1];
-                nak[2] = char(0xFE);
-                uint8_t sum = 0;
-                for (int i = 0; i < 25; ++i)
-                    sum = uint8_t(sum + uint8_t(nak[i]));
-                nak[25] = char(sum);
-                line.write(nak);
-                continue;
-            }
-            sim->receive(f);
-        }
     }
     int countCode(uint8_t code) const
     {
@@ -113,9 +84,7 @@ struct SimBench {
     qelsim::SimPlant plant;
     std::unique_ptr<qelsim::QelSimulator> sim;
     qelsim::SimLine line;
-    QByteArray buffer;
     QList<QByteArray> frames;
-    bool refuseWrites = false;
 };
 
 class ControlPty : public ::testing::Test {
@@ -221,7 +190,7 @@ TEST_F(ControlPty, KnobWriteChangesTheRecordOrReportsTheRefusal)
     EXPECT_EQ(data[4], 4) << "the time unit byte is kept";
     EXPECT_EQ(prompt.lastText(), "set data ok");
 
-    bench->refuseWrites = true;
+    ASSERT_EQ(bench->sim->command("refuse 1 on"), "ok");
     prompt.queue(PromptAnswer::Yes);
     ASSERT_TRUE(ctl->ApplyKnobValue(EncodeReference(0, 0, 1), 123456));
     ASSERT_TRUE(waitFor([&] { return rt->messages().contains("set data error"); }, 5000));
@@ -245,4 +214,39 @@ TEST_F(ControlPty, WholeProgramReadOfASimulatedUnit)
     EXPECT_EQ(bench->countCode(0x0E), 3);
     ASSERT_TRUE(waitFor([&] { return !simUnit(1).programAccess && bench->countCode(0x0B) == 2; }, 5000));
     EXPECT_FALSE(prompt.saw("Read block error!"));
+}
+
+TEST_F(ControlPty, BatchListReachesEveryUnit)
+{
+    // Pump output 2 on, Feeder output 3 off, Tank outputs 0 and 1 on.
+    dir.write("QelList.ini", "66564\r\n133120\r\n197379\r\n");
+    BatchControl batch(*rt, timers, clock, prompt, dir.file("QelList.ini"));
+    prompt.queue(PromptAnswer::Yes);
+    ASSERT_TRUE(batch.MonitorBatchCtrlCmdExecute());
+    ASSERT_TRUE(waitFor([&] { return !batch.running(); }, 20000));
+    EXPECT_EQ(simUnit(1).outputs, 0x04);
+    EXPECT_EQ(simUnit(2).outputs, 0x01);
+    EXPECT_EQ(simUnit(3).outputs, 0x03);
+    const QStringList &m = rt->messages();
+    ASSERT_GE(m.size(), 3);
+    EXPECT_TRUE(m[0].endsWith("Tank  Batch control ok")) << m[0].toStdString();
+    EXPECT_TRUE(m[1].endsWith("Feeder  Batch control ok"));
+    EXPECT_TRUE(m[2].endsWith("Pump  Batch control ok"));
+    EXPECT_FALSE(prompt.saw("Control Faild!"));
+}
+
+TEST_F(ControlPty, SwitchIgnoredByAPolledUnitIsGivenUp)
+{
+    // Pump answers its polls but ignores the switch request.
+    ASSERT_EQ(bench->sim->command("noack 1 on"), "ok");
+    int failed = 0;
+    QObject::connect(rt.get(), &StationRuntime::controlFailed, [&] { ++failed; });
+    ASSERT_TRUE(ctl->ControlPointClick(0, 0, 14));
+    ASSERT_TRUE(waitFor([&] { return failed == 1; }, 40000));
+    EXPECT_TRUE(prompt.saw("Control Faild!"));
+    EXPECT_EQ(bench->countCode(0x13), 12) << "the send and eleven resends";
+    EXPECT_EQ(simUnit(1).outputs, 0);
+    EXPECT_FALSE(rt->switchPending());
+    const int polls = bench->countCode(0x09);
+    ASSERT_TRUE(waitFor([&] { return bench->countCode(0x09) > polls + 3; }, 5000)) << "polling goes on";
 }

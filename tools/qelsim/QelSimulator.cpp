@@ -120,6 +120,8 @@ QList<Chunk> QelSimulator::respond(const QByteArray &f)
         reply = dataReply(*u);
         break;
     case 0x13: {
+        if (u->ignoreSwitch)
+            return out;
         const uint8_t mask = uint8_t(f[3]);
         u->outputs = uint8_t((u->outputs & ~mask) | (uint8_t(f[4]) & mask));
         reply = ackReply(address);
@@ -135,6 +137,11 @@ QList<Chunk> QelSimulator::respond(const QByteArray &f)
         const int k = (recAddress - 32) / 20;
         if (recAddress < 32 || (recAddress - 32) % 20 != 0)
             return out;
+        if (code == 0x0D && u->refuseWrites) {
+            reply = frame(address, 0xFE);
+            seal(reply);
+            break;
+        }
         if (code == 0x0D) {
             while (u->program.size() <= k)
                 u->program.append(ProgramRecord());
@@ -232,6 +239,10 @@ QString QelSimulator::command(const QString &line)
         return onOff(w[2], &u->split);
     if (cmd == QLatin1String("badsum"))
         return onOff(w[2], &u->badChecksum);
+    if (cmd == QLatin1String("refuse"))
+        return onOff(w[2], &u->refuseWrites);
+    if (cmd == QLatin1String("noack"))
+        return onOff(w[2], &u->ignoreSwitch);
     if (cmd == QLatin1String("noise")) {
         if (w[2] == QLatin1String("off")) {
             u->noise.clear();

@@ -32,6 +32,7 @@ public:
     // One control command; returns "ok", a status text or "error: ...".
     //   silence ADDR on|off      input ADDR BYTE BIT 0|1     analog ADDR CH VALUE
     //   noise ADDR HEX|off       split ADDR on|off           badsum ADDR on|off
+    //   refuse ADDR on|off       noack ADDR on|off
     //   delay MS                 status
     QString command(const QString &line);
 

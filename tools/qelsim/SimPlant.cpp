@@ -132,6 +132,8 @@ bool SimPlant::fromJson(const QByteArray &json, SimPlant *plant, QString *error)
         u.noise = QByteArray::fromHex(o.value("noise").toString().toLatin1());
         u.split = o.value("split").toBool();
         u.badChecksum = o.value("badChecksum").toBool();
+        u.refuseWrites = o.value("refuseWrites").toBool();
+        u.ignoreSwitch = o.value("ignoreSwitch").toBool();
         u.phone = o.value("phone").toString();
         if (p.unit(u.address)) {
             *error = QStringLiteral("unit address %1 used twice").arg(address);

@@ -9,6 +9,7 @@
 //                "toggles": [ {"byte": 5, "bit": 0, "every": 2} ],
 //                "program": [ {"type": 7, "data": [0,0,0,0,4,1,50]} ],
 //                "silent": false, "noise": "41 54", "split": false, "badChecksum": false,
+//                "refuseWrites": false, "ignoreSwitch": false,
 //                "phone": "700" } ],
 //   "modem": { "connectDelayMs": 2000, "guardMs": 500 } }
 //
@@ -57,6 +58,8 @@ struct SimUnit {
     QByteArray noise;
     bool split = false;
     bool badChecksum = false;
+    bool refuseWrites = false; // record writes (0x0D) answered with 0xFE, the record unchanged
+    bool ignoreSwitch = false; // switch requests (0x13) get no answer and change nothing
     bool programAccess = false;
     QString phone; // the number a modem dials to reach this unit
     QDateTime clock;
