@@ -233,6 +233,10 @@ void BlockProgram::AnalyzeProgram()
 
 void BlockProgram::ReadError()
 {
+    // After the analysis only the release of the access can go unanswered:
+    // the blocks were read, so there is no read error to report.
+    if (!m_reading)
+        return;
     m_reading = false;
     emit readFailed();
     m_prompt.information(QStringLiteral("Read block error!"));

@@ -186,6 +186,22 @@ TEST_F(Blocks, WholeProgramReadStopsAtTheEndRecord)
     EXPECT_EQ(port.writes.size(), 1) << "no supervision resends after the release";
 }
 
+TEST_F(Blocks, UnansweredReleaseIsNoReadError)
+{
+    int failed = 0;
+    QObject::connect(prog.get(), &BlockProgram::readFailed, [&] { ++failed; });
+    prog->ReadProgram(3, 0);
+    port.feed(ackBytes());
+    port.feed(toBytes(rec(1, {}, 0)));
+    port.feed(toBytes(rec(0xFF, {}, 1)));
+    QCoreApplication::processEvents(); // the release goes out and stays unanswered
+    sched.advance(60000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failed, 0);
+    EXPECT_FALSE(prompt.saw("Read block error!"));
+    EXPECT_EQ(blocks().size(), 1u);
+}
+
 TEST_F(Blocks, ProgramWithoutEndRecordEndsAfterTheQueue)
 {
     prog->ReadProgram(3, 0);
