@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -137,6 +138,14 @@ TEST_F(GroupUi, EditSaveAndSendABatch)
     EXPECT_FALSE(child<QPushButton>("Point2")->isEnabled());
     child<QPushButton>("Point4")->click();
     EXPECT_EQ(form->currentPointText(), "out16");
+    // Hovering names the output; leaving the area clears the name.
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QApplication::sendEvent(child<QCheckBox>("CheckBox2"), &enter);
+    EXPECT_EQ(form->currentPointText(), "out14");
+    EXPECT_EQ(child<QLabel>("LabelPoint2")->text(), "out14");
+    EXPECT_TRUE(child<QLabel>("LabelPoint4")->text().isEmpty());
+    QApplication::sendEvent(child<QWidget>("GroupBoxPoints"), &leave);
+    EXPECT_TRUE(form->currentPointText().isEmpty());
     EXPECT_FALSE(form->saved());
 
     child<QPushButton>("btnSend")->click();
