@@ -478,6 +478,10 @@ TEST(Instruments, EveryKindDrawsAtAnySizeAndKeepsItsSettings)
         EXPECT_EQ(r->LookText("Title", ""), "bar");
     }
     EXPECT_EQ(CreateInstrument(12), nullptr);
+    // stored XY points are plotted; a malformed pair is skipped
+    TiXYPlot plot;
+    plot.ApplySettings({{"Points", QVariantList{QVariantList{1, 2}, QVariantList{3, "x"}, QVariantList{4}, QVariantList{5, 6}}}});
+    EXPECT_EQ(plot.PointCount(), 2);
 }
 
 TEST(Instruments, KnobFollowsTheMouseAndReportsTheEnd)

@@ -1,4 +1,5 @@
 #include "DemoPlant.h"
+#include "DemoPictures.h"
 
 #include "acquisition/PointModel.h"
 #include "common/Errors.h"
@@ -256,6 +257,8 @@ DemoPlantResult WriteDemoPlant(const QString &dir)
         result.error = e.message();
         return result;
     }
+    if (!WriteDemoPictures(dir, &result.error))
+        return result;
     result.ok = true;
     return result;
 }

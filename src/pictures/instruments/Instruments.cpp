@@ -228,6 +228,7 @@ void TiInstrument::ApplySettings(const QVariantMap &s)
     const int w = integer("Width", 0), h = integer("Height", 0);
     if (w > 0 && h > 0 && w < 10000 && h < 10000)
         resize(w, h);
+    SettingsApplied();
     update();
 }
 
@@ -440,7 +441,13 @@ void TiKnob::Draw(QPainter &p, const QRect &rr) const
     const QRectF sq = square(dial).adjusted(2, 2, -2, -2);
     const QPointF c = sq.center();
     const double radius = sq.width() / 2;
-    p.setFont(ScaledFont(dial, 0.08));
+    // labels shrink with their length so wide ranges stay readable
+    const int labelChars = int(std::max(fixed(PositionMin(), TickLabelPrecision()).size(),
+                                        fixed(PositionMax(), TickLabelPrecision()).size()));
+    QFont labelFont = ScaledFont(dial, 0.08);
+    if (labelChars > 4)
+        labelFont.setPixelSize(std::max(6, labelFont.pixelSize() * 4 / labelChars));
+    p.setFont(labelFont);
     p.setPen(QPen(Qt::black, 1));
     const int ticks = 10;
     for (int i = 0; i <= ticks; ++i) {
@@ -715,6 +722,21 @@ void TiXYPlot::AddXY(double x, double y)
             a->setRange(x0, x1 > x0 ? x1 : x0 + 1);
         else
             a->setRange(y0, y1 > y0 ? y1 : y0 + 1);
+    }
+}
+
+void TiXYPlot::SettingsApplied()
+{
+    static_cast<QLineSeries *>(m_series)->clear();
+    const QVariantList points = Look(QStringLiteral("Points")).toList();
+    for (const QVariant &pt : points) {
+        const QVariantList xy = pt.toList();
+        bool okX = false, okY = false;
+        if (xy.size() == 2) {
+            const double x = xy[0].toDouble(&okX), y = xy[1].toDouble(&okY);
+            if (okX && okY && std::isfinite(x) && std::isfinite(y))
+                AddXY(x, y);
+        }
     }
 }
 

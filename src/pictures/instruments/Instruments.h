@@ -74,6 +74,7 @@ public:
     // texts and fonts; missing keys give the control's defaults.
     QColor LookColor(const QString &key, const QColor &fallback) const;
     QString LookText(const QString &key, const QString &fallback) const;
+    QVariant Look(const QString &key) const { return m_look.value(key); }
     void SetLook(const QString &key, const QVariant &value);
 
     // Takes over stored settings (unknown keys are kept for Settings()).
@@ -96,6 +97,8 @@ protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    // Called at the end of ApplySettings.
+    virtual void SettingsApplied() {}
     // Position range as a fraction 0..1 of the current position.
     double Fraction() const;
     void DrawBorder(QPainter &p, QRect &r) const;
@@ -196,7 +199,8 @@ public:
     void Draw(QPainter &p, const QRect &r) const override;
 };
 
-// Kind 8: an XY plot on a chart; AddXY appends a point.
+// Kind 8: an XY plot on a chart; AddXY appends a point. Stored points
+// (setting "Points": a list of [x, y] pairs) are plotted when it loads.
 class TiXYPlot : public TiInstrument {
     Q_OBJECT
 public:
@@ -207,6 +211,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void SettingsApplied() override;
 
 private:
     QWidget *m_view = nullptr; // the chart view
