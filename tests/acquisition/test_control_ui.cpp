@@ -4,6 +4,7 @@
 #include "acquisition/BlockProgram.h"
 #include "acquisition/RemoteControl.h"
 #include "acquisition/StationRuntime.h"
+#include "acquisition/ui/ControlCommands.h"
 #include "acquisition/ui/DlgReadBlock.h"
 #include "acquisition/ui/FormCheckQelPassword.h"
 #include "acquisition/ui/FormQelGroupControl.h"
@@ -165,6 +166,26 @@ TEST_F(GroupUi, EditSaveAndSendABatch)
     EXPECT_FALSE(child<QCheckBox>("CheckBox5")->isVisibleTo(form.get()));
     child<QPushButton>("btnSave")->click();
     EXPECT_EQ(plant.read("QelList.ini"), "329985\r\n397071\r\n");
+}
+
+TEST_F(GroupUi, SendFromTheGroupWindowRunsTheBatchCommand)
+{
+    ManualScheduler sched;
+    FakeBytePort port;
+    StationRuntime rt(plant.path(), db.get(), &port, &sched, &sched, &prompt);
+    ControlCommands commands(nullptr, rt, sched, sched, prompt, *db, plant.path());
+    prompt.queue(PromptAnswer::No); // "Are you sure ?"
+    commands.MonitorSetBatchCtrlCmdExecute([&](TFormQelGroupControl &f) {
+        f.show();
+        f.findChild<QListWidget *>("clbQelName")->item(0)->setCheckState(Qt::Checked);
+        f.findChild<QPushButton *>("btnSend")->click();
+        QApplication::processEvents();
+        f.close();
+        return 0;
+    });
+    EXPECT_EQ(plant.read("QelList.ini"), QByteArray::number(5 * 65536 + 0xFF * 256 + 0xFF) + "\r\n");
+    EXPECT_TRUE(prompt.saw("Are you sure ?"));
+    EXPECT_FALSE(commands.batch().running());
 }
 
 TEST_F(GroupUi, UnsavedEditsClearAndColours)

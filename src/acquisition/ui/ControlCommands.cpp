@@ -17,10 +17,10 @@ ControlCommands::ControlCommands(QWidget *window, StationRuntime &rt, TimerServi
     m_remote.setPasswordDialog(MakePasswordDialogRunner(window, prompt));
 }
 
-int ControlCommands::MonitorSetBatchCtrlCmdExecute()
+int ControlCommands::MonitorSetBatchCtrlCmdExecute(const GroupDialogRunner &run)
 {
     return scada::MonitorSetBatchCtrlCmdExecute(m_window, m_db, m_prompt, m_programDir,
-                                                [this] { m_batch.MonitorBatchCtrlCmdExecute(); });
+                                                [this] { m_batch.MonitorBatchCtrlCmdExecute(); }, run);
 }
 
 TDlgReadBlock *ControlCommands::ReadBlocks(int address, int unitPosition)

@@ -8,6 +8,7 @@
 #include "acquisition/BlockProgram.h"
 #include "acquisition/GroupControl.h"
 #include "acquisition/RemoteControl.h"
+#include "acquisition/ui/FormQelGroupControl.h"
 
 #include <QObject>
 #include <QPointer>
@@ -37,8 +38,9 @@ public:
 
     // "Set %s time".
     bool SysSetTimeCmdExecute() { return m_remote.SysSetTimeCmdExecute(); }
-    // "Set Batch Control": the group window, modally; its "Send" runs the batch.
-    int MonitorSetBatchCtrlCmdExecute();
+    // "Set Batch Control": the group window, modally; its "Send" runs the
+    // batch. run replaces the modal run in tests.
+    int MonitorSetBatchCtrlCmdExecute(const GroupDialogRunner &run = {});
     // "BatchControl".
     bool MonitorBatchCtrlCmdExecute() { return m_batch.MonitorBatchCtrlCmdExecute(); }
     // "Read blocks" of the point editor: the progress window and the read of
