@@ -446,6 +446,47 @@ TEST(LivePaint, InstrumentsAndGifsAreLeftToTheirControls)
     TfrIoCompView::SetInstrumentPainter({});
 }
 
+namespace {
+struct Probe : TfrView {
+    Probe(uint8_t code, QStringList *log, bool fails) : TfrView(code, "Probe"), log(log), fails(fails)
+    {
+        Width = Height = 10;
+    }
+    const char *ClassName() const override { return "Probe"; }
+    void Paint(QPainter &) override
+    {
+        *log << QString::number(Left);
+        if (fails)
+            throw EConvertError("bad value");
+    }
+    QStringList *log;
+    bool fails;
+};
+} // namespace
+
+TEST(LivePaint, AFailingObjectIsReportedAndTheRestArePainted)
+{
+    QStringList painted;
+    QList<int> failed;
+    ObjectList objects;
+    auto probe = [&](uint8_t code, int left, bool fails) {
+        objects.push_back(std::make_unique<Probe>(code, &painted, fails));
+        objects.back()->Left = left;
+    };
+    probe(gtMemo, 0, false);
+    probe(gtYx, 1, true);
+    probe(gtGif, 2, false);
+    probe(gtIoComp, 3, false);
+    probe(gtMemo, 4, true);
+    probe(gtFtu, 5, false);
+    probe(gtMemo, 500, false); // outside the exposed area
+    QImage img(100, 100, QImage::Format_ARGB32);
+    QPainter p(&img);
+    PaintObjects(p, objects, QRegion(0, 0, 100, 100), [&](int i) { failed << i; });
+    EXPECT_EQ(painted, (QStringList{"0", "1", "4", "5"}));
+    EXPECT_EQ(failed, (QList<int>{1, 4}));
+}
+
 TEST(Instruments, EveryKindDrawsAtAnySizeAndKeepsItsSettings)
 {
     for (int kind = 0; kind < 12; ++kind) {

@@ -286,34 +286,44 @@ bool LivePicture::HotSpotPress(const QPoint &pos)
     return false;
 }
 
-void LivePicture::PaintPicture(QPainter &p, const QRegion &exposed)
+void PaintObjects(QPainter &p, const ObjectList &objects, const QRegion &exposed,
+                  const std::function<void(int index)> &failed)
 {
-    const ObjectList &objects = m_doc.Objects;
     for (size_t i = 0; i < objects.size(); ++i) {
         TfrView *o = objects[i].get();
-        // GIFs and instruments are shown by their controls
         if (!o || o->TypeCode == gtGif || o->TypeCode == gtIoComp)
             continue;
-        // objects outside the exposed area are not drawn (a line normalises
-        // itself at its first paint either way)
+        // a line normalises itself at its first paint, so it is always drawn
         if (o->TypeCode != gtLine && !exposed.intersects(o->ClipRegion(true)))
             continue;
         p.save();
         try {
             o->Paint(p);
         } catch (const std::exception &) {
-            // a message box inside a paint would ask for the paint again:
-            // the message waits for the paint to end, once per object
-            if (!m_paintFailed.contains(int(i))) {
-                m_paintFailed.insert(int(i));
-                const QString text = QStringLiteral("Object[%1] on Draw").arg(i);
-                QMetaObject::invokeMethod(
-                    this, [this, text] { if (m_env.prompt) m_env.prompt->error(text, QStringLiteral("scada:error")); },
-                    Qt::QueuedConnection);
-            }
+            if (failed)
+                failed(int(i));
         }
         p.restore();
     }
+}
+
+void LivePicture::PaintPicture(QPainter &p, const QRegion &exposed)
+{
+    PaintObjects(p, m_doc.Objects, exposed, [this](int i) {
+        // a message box inside a paint would ask for the paint again: the
+        // message waits for the paint to end, once per object and picture
+        if (m_paintFailed.contains(i))
+            return;
+        m_paintFailed.insert(i);
+        const QString text = QStringLiteral("Object[%1] on Draw").arg(i);
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                if (m_env.prompt)
+                    m_env.prompt->error(text, QStringLiteral("scada:error"));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void LivePicture::RefreshGifControls()

@@ -50,6 +50,13 @@ struct PictureEnvironment {
 
 class LivePicture;
 
+// Paints the objects that have no control of their own (GIFs and
+// instruments are shown by their controls) in list order, those outside
+// exposed excepted. An object whose paint throws is reported to failed with
+// its list index, and painting goes on with the next.
+void PaintObjects(QPainter &p, const ObjectList &objects, const QRegion &exposed,
+                  const std::function<void(int index)> &failed);
+
 // The open dialog of the "..." button and of the tree's "Append" and
 // "Insert": pictures (*.pic) starting in startDir; empty when cancelled.
 QString ChoosePictureFile(QWidget *parent, const QString &startDir);
