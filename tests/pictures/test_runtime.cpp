@@ -5,6 +5,8 @@
 #include "pictures/PictureFile.h"
 #include "pictures/ui/LivePicture.h"
 #include "pictures/ui/PictureRuntime.h"
+#include "acquisition/BlockProgram.h"
+#include "acquisition/RemoteControl.h"
 #include "acquisition/StationRuntime.h"
 #include "platform/BytePort.h"
 #include "platform/ManualScheduler.h"
@@ -294,6 +296,59 @@ TEST(LiveSetUp, RunningTimeBarCountsSecondsSinceItsPointTurnedOn)
     t.sched.advance(10000);
     t.feed(reply(0x00, 0));
     EXPECT_EQ(bar.Position(), 0);
+}
+
+TEST(LiveSetUp, InstrumentEventsReachTheControlCommands)
+{
+    Live t;
+    RemoteControl rc(*t.rt, t.sched, t.sched, t.prompt);
+    BlockProgram bp(*t.rt, rc, t.sched, t.prompt, t.plant.path());
+    t.live->setRemoteControl(&rc);
+    t.live->setBlockProgram(&bp);
+    PictureDocument doc;
+    instrument(doc, 0, 0, 0, 1, 13);                           // Pump12: no control point
+    instrument(doc, 3, 100, 0, 1, 2, {{"PositionMax", 10}});  // comparator 57
+    instrument(doc, 11, 0, 200, 1, 4);                         // timer block
+    add<TfrYxView>(doc, gtYx, 300, 0, 20, 20, 1, 13);
+    t.load(doc);
+    const TFtuRec &unit = t.rt->model().stations[0].units[0];
+
+    TiInstrument &rocker = t.ctl(0);
+    QTest::mousePress(&rocker, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(unit.switchHeld);
+    QTest::mouseRelease(&rocker, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(unit.switchHeld);
+    EXPECT_TRUE(t.prompt.saw("Not a control point"));
+
+    // a turn the operator does not confirm goes back to where it started
+    TiInstrument &knob = t.ctl(1);
+    knob.resize(100, 120);
+    QTest::mousePress(&knob, Qt::LeftButton, {}, QPoint(10, 50));
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 5), knob.mapToGlobal(QPointF(50, 5)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(&knob, &move);
+    ASSERT_NE(t.live->KnobValueDisplay(), nullptr);
+    EXPECT_FALSE(t.live->KnobValueDisplay()->isHidden());
+    EXPECT_EQ(t.live->KnobValueDisplay()->y(), knob.y() - 40);
+    EXPECT_EQ(t.live->KnobValueDisplay()->Precision(), 1);
+    QTest::mouseRelease(&knob, Qt::LeftButton, {}, QPoint(50, 5));
+    EXPECT_TRUE(t.prompt.saw("Are you sure ?"));
+    EXPECT_DOUBLE_EQ(knob.Position(), 5.7);
+    EXPECT_TRUE(t.live->KnobValueDisplay()->isHidden());
+
+    TiInstrument &display = t.ctl(2);
+    QTest::mousePress(&display, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(t.prompt.saw("Are you sure read block ?"));
+    emit bp.blockValueShown(display.Tag(), 7.25, " S");
+    EXPECT_EQ(display.ValueText(), "7.25");
+    EXPECT_EQ(display.UnitsText(), " S");
+
+    // "Control" of the digital menu switches the selected point
+    t.prompt.clear();
+    t.loggedIn = true;
+    t.rightClick({310, 10});
+    t.live->PopupYx()->findChild<QAction *>("YxYaoKong")->trigger();
+    EXPECT_EQ(t.prompt.texts(), QStringList{"Not a control point"});
 }
 
 TEST(LiveMenus, RightClicksOpenTheMenuOfEachObjectUnderTheMouse)
