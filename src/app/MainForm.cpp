@@ -125,8 +125,12 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     createRuntime();
     // 7. The alarm sound and its recorders.
     createRecording();
+    // Switching, parameter writes, block programs, batch control.
+    createControl();
     // 11. The live picture (empty until the main picture loads).
     createPicture();
+    m_pictureRuntime->setRemoteControl(&m_control->remote());
+    m_pictureRuntime->setBlockProgram(&m_control->blocks());
     // 11. Save period, hint copy, unit-word captions.
     m_savePeriod = 5;
     EnsureUserFile(m_programDir, m_prompt);
@@ -531,6 +535,20 @@ void TMainForm::createRecording()
             [this](const QString &text) { reportError(EDBEngineError(text)); });
     connect(action("MonitorClearAlarmCmd"), &QAction::triggered, this,
             [this] { MonitorClearAlarmCmdExecute(m_prompt, *m_alarmSound); });
+}
+
+void TMainForm::createControl()
+{
+    m_control = std::make_unique<ControlCommands>(this, *m_runtime, *m_timers, m_clock, m_prompt, *m_db, m_programDir);
+    connect(action("SysSetTimeCmd"), &QAction::triggered, this, [this] { m_control->SysSetTimeCmdExecute(); });
+    auto setBatch = [this] {
+        m_runMode = 0;
+        m_control->MonitorSetBatchCtrlCmdExecute();
+        m_runMode = 1;
+    };
+    connect(action("MonitorSetBatchCtrlCmd"), &QAction::triggered, this, setBatch);
+    connect(action("SetBatchCtrl1"), &QAction::triggered, this, setBatch);
+    connect(action("MonitorBatchCtrlCmd"), &QAction::triggered, this, [this] { m_control->MonitorBatchCtrlCmdExecute(); });
 }
 
 void TMainForm::createPicture()

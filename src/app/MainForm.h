@@ -6,6 +6,7 @@
 #include "platform/Prompt.h"
 #include "platform/QtTimerService.h"
 #include "acquisition/Recorder.h"
+#include "acquisition/ui/ControlCommands.h"
 #include "acquisition/StationRuntime.h"
 #include "acquisition/VideoCaptureLink.h"
 #include "acquisition/ui/AlarmSoundPlayer.h"
@@ -60,6 +61,7 @@ public:
     LivePicture &picture() { return *m_picture; }
     PictureRuntime &pictureRuntime() { return *m_pictureRuntime; }
     Recorder &recorder() { return *m_recorder; }
+    ControlCommands &control() { return *m_control; }
     AlarmSound &alarmSound() { return *m_alarmSound; }
     PictureTreeView &pictureTree() { return *m_tree; }
     // Errors the window reports without stopping (a missing picture tree
@@ -106,6 +108,7 @@ private:
     void createRuntime();
     void createPicture();
     void createRecording();
+    void createControl();
     void reportError(const std::exception &e);
     void setUnitWordCaptions();
     void connectCommands();
@@ -129,6 +132,7 @@ private:
     TFormPlaySound *m_playSoundForm = nullptr;
     std::unique_ptr<PlaySoundFormPlayer> m_pictureSoundPlayer;
     std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<ControlCommands> m_control;
     TUserList m_users;
     QString m_unitWord;
     QString m_setTimeQuestion;
