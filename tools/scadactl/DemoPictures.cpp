@@ -383,6 +383,7 @@ PictureDocument mainPicture()
     auto *ym = p.add<TfrYmView>(gtYm, 120, 358, 120, 18, 1, 1);
     ym->Border = 15;
     ym->BackColor = 0xFFFFFF;
+    ym->LampShape = 4; // the count alone
     p.text(20, 358, 100, 18, QStringLiteral("Energy (kWh)"));
 
     // pumps panel
