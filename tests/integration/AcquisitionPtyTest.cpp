@@ -13,22 +13,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include "support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 using namespace scada;
 
 namespace {
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // Station "Works" on COM1 with three units; 20-channel units have analog
 // channels 0..11, the 10-channel unit channels 0..5.

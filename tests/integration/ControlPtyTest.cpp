@@ -16,22 +16,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include "support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 using namespace scada;
 
 namespace {
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 const char *kPlant = R"({"replyDelayMs": 5, "units": [
     {"address": 1, "size": 1, "analogMask": 0, "byte5": 1, "outputs": 0,

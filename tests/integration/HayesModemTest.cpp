@@ -6,22 +6,13 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include "support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 using namespace qelsim;
 
 namespace {
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 SimPlant twoUnits()
 {

@@ -12,22 +12,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include "support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 using namespace scada;
 
 namespace {
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 PointModel dialPlant(int delay)
 {

@@ -16,22 +16,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include "support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 using namespace scada;
 
 namespace {
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // Station "Works" on COM1: Pump (address 1, 20 channels, analog 0..11),
 // Feeder (2, 10 channels, analog 0..5), Tank (3, 20 channels, mark 0).

@@ -13,22 +13,14 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include "support/WaitFor.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 const QString kBuild = QStringLiteral(SCADA_BUILD_DIR);
 
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
 
 struct Process {
     QProcess p;
