@@ -3,11 +3,10 @@
 #include "HayesModem.h"
 
 #include "acquisition/Frames.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include "support/WaitFor.h"
-
 #include <gtest/gtest.h>
 
 using namespace qelsim;

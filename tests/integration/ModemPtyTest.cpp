@@ -8,12 +8,11 @@
 #include "platform/QtTimerService.h"
 #include "platform/SerialBytePort.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include "support/WaitFor.h"
-
 #include <gtest/gtest.h>
 
 using namespace scada;

@@ -5,17 +5,13 @@
 
 #include "acquisition/Frames.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-} // namespace
 
 TEST(QelsimProgram, ServesAPtyAndTakesControlCommands)
 {

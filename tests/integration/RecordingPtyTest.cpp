@@ -12,12 +12,11 @@
 #include "platform/SerialBytePort.h"
 #include "store/StoreSetup.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include "support/WaitFor.h"
-
 #include <gtest/gtest.h>
 
 using namespace scada;

@@ -3,6 +3,7 @@
 // (offscreen) polls them and records what it sees into the plant database.
 
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -13,8 +14,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include "support/WaitFor.h"
-
 #include <gtest/gtest.h>
 
 namespace {
