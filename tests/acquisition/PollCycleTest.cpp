@@ -39,7 +39,7 @@ QByteArray ack(uint8_t address)
     return toBytes(f);
 }
 
-struct UnitSpec {
+struct UnitDef {
     QString name;
     uint8_t address;
     int16_t mark;
@@ -47,7 +47,7 @@ struct UnitSpec {
     int analogChannels = 12; // channels 0..n-1 are analog
 };
 
-PointModel makeModel(const QList<UnitSpec> &specs, bool linkOption = false, int cycle = 0)
+PointModel makeModel(const QList<UnitDef> &unitDefs, bool linkOption = false, int cycle = 0)
 {
     PointModel m;
     m.stationCount = 1;
@@ -57,8 +57,8 @@ PointModel makeModel(const QList<UnitSpec> &specs, bool linkOption = false, int 
     st.portName = "COM1";
     st.linkOption = linkOption;
     st.delayOrCycle = cycle;
-    for (int pos = 0; pos < specs.size(); ++pos) {
-        const UnitSpec &s = specs[pos];
+    for (int pos = 0; pos < unitDefs.size(); ++pos) {
+        const UnitDef &s = unitDefs[pos];
         TFtuRec u;
         u.name = s.name;
         u.address = s.address;
@@ -81,9 +81,9 @@ protected:
         plant.write("ComPorts.ini", "[Ports]\nCOM1=/dev/fake1\n");
         rt = std::make_unique<StationRuntime>(plant.path(), nullptr, &port, &sched, &sched, &prompt);
     }
-    void install(const QList<UnitSpec> &specs, bool linkOption = false, int cycle = 0)
+    void install(const QList<UnitDef> &unitDefs, bool linkOption = false, int cycle = 0)
     {
-        rt->InstallPointModel(makeModel(specs, linkOption, cycle));
+        rt->InstallPointModel(makeModel(unitDefs, linkOption, cycle));
     }
     // Addresses of the poll frames written since the last call.
     QList<int> polledAddresses()
@@ -137,10 +137,10 @@ TEST_F(PollCycle, PollOrderFollowsMarksAndWraps)
         {{1, 1, 1}, {1, 2, 0, 1}},
     };
     for (const Case &c : cases) {
-        QList<UnitSpec> specs;
+        QList<UnitDef> unitDefs;
         for (int i = 0; i < c.marks.size(); ++i)
-            specs.append({QString("U%1").arg(i), uint8_t(i), c.marks[i]});
-        install(specs);
+            unitDefs.append({QString("U%1").arg(i), uint8_t(i), c.marks[i]});
+        install(unitDefs);
         polledAddresses();
         sched.advance(400);
         QList<int> order;

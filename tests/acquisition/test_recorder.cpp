@@ -43,13 +43,13 @@ PointModel makeModel(int16_t feederMark = 1)
     TStationRec &st = m.stations[0];
     st.name = "Works";
     st.portName = "COM1";
-    struct Spec {
+    struct UnitDef {
         const char *name;
         uint8_t address, size;
         int16_t mark;
         int analog;
     };
-    for (const Spec &s : {Spec{"Pump", 1, 1, 1, 12}, Spec{"Feeder", 2, 0, feederMark, 10}}) {
+    for (const UnitDef &s : {UnitDef{"Pump", 1, 1, 1, 12}, UnitDef{"Feeder", 2, 0, feederMark, 10}}) {
         TFtuRec u;
         u.stationName = "Works";
         u.name = s.name;
