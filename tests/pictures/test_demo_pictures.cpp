@@ -35,24 +35,28 @@ TEST(DemoPictures, ThreeLinkedPicturesUseEveryKindBoundToThePlant)
             EXPECT_EQ(o->BindStation, 1);
             EXPECT_GE(o->BindUnit, 1);
             EXPECT_LE(o->BindUnit, 6);
-            if (auto *hot = dynamic_cast<const TfrHotView *>(o.get()))
+            if (auto *hot = dynamic_cast<const TfrHotView *>(o.get())) {
                 EXPECT_TRUE(names.contains(hot->TargetPicture));
+            }
             if (auto *gif = dynamic_cast<const TfrGifView *>(o.get())) {
                 QMovie movie(plant.file("giflib/" + gif->GifFile));
                 EXPECT_TRUE(movie.isValid());
                 EXPECT_GT(movie.frameCount(), 1);
             }
-            if (auto *snd = dynamic_cast<const TfrVideoView *>(o.get()))
+            if (auto *snd = dynamic_cast<const TfrVideoView *>(o.get())) {
                 EXPECT_TRUE(QFile::exists(plant.file("Sound/" + snd->SoundFile)));
+            }
             auto *io = dynamic_cast<const TfrIoCompView *>(o.get());
             if (!io)
                 continue;
             kinds << io->InstrumentKind;
             const TBlocks &list = blocks.at(size_t(io->BindUnit - 1));
-            if (io->InstrumentKind == 3 || io->InstrumentKind == 11)
+            if (io->InstrumentKind == 3 || io->InstrumentKind == 11) {
                 EXPECT_LT(size_t(io->BindPoint - 1), list.size());
-            if (io->InstrumentKind == 9)
+            }
+            if (io->InstrumentKind == 9) {
                 EXPECT_LT(size_t(io->Instrument.value("Tag").toInt() - 1), list.size());
+            }
         }
     }
     for (int code : {gtMemo, gtPicture, gtLine, gtYx, gtHot, gtRunChart, gtIoComp, gtFtu, gtGif, gtNewShape, gtWmf,
