@@ -113,8 +113,9 @@ void StationRuntime::finishLoad()
     // Fresh cycle state for the new model.
     m_pollCursor = 0;
     m_timers->stop(kTimer4);
-    m_portResult = OpenPort();
     ClearMessages();
+    m_openFailureShown = false;
+    m_portResult = OpenPort();
     m_waitForTimer = false;
     const TStationRec *st = m_model.station();
     if (st && !st->useModem && st->linkOption) {
@@ -154,8 +155,12 @@ bool StationRuntime::OpenPort()
         }
     }
     const bool open = m_port->isOpen();
-    if (open)
+    if (open) {
+        m_openFailureShown = false;
         m_timers->start(kTimer4);
+    } else if (!name.isEmpty()) {
+        reportOpenFailure(name);
+    }
     return open;
 }
 
@@ -644,6 +649,22 @@ void StationRuntime::markResent()
 void StationRuntime::resendLastSent()
 {
     SendFrame(m_lastSent);
+}
+
+// A port that does not open would otherwise leave the station silent with
+// nothing on screen: the operator is told once until the port opens again.
+void StationRuntime::reportOpenFailure(const QString &name)
+{
+    setPanelText(0, QStringLiteral("Cannot open %1").arg(name));
+    if (m_openFailureShown)
+        return;
+    m_openFailureShown = true;
+    const QDateTime now = m_clock->now();
+    const QString device = m_device.isEmpty() ? QStringLiteral("no device") : m_device;
+    const QString why = m_port->errorString().isEmpty() ? QString() : QStringLiteral(": ") + m_port->errorString();
+    InsertMessage(now.date().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("  ")
+                  + now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral("  ") + name
+                  + QStringLiteral(" (") + device + QStringLiteral(") cannot be opened") + why);
 }
 
 void StationRuntime::silentUnit()

@@ -191,6 +191,7 @@ private:
     void resendLastSent();
     void markResent();
     void silentUnit();
+    void reportOpenFailure(const QString &name);
     void connectDetection(const uint8_t *bytes, int n);
     void finishLoad();
 
@@ -204,6 +205,7 @@ private:
     PointModel m_model;
     QString m_device;
     bool m_portResult = false;
+    bool m_openFailureShown = false; // one message per run of failed opens
 
     Mode m_mode = ModePolling;
     Frame m_pollFrame{};

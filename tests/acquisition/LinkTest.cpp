@@ -196,3 +196,22 @@ TEST_F(Link, ShutdownWithTheLineDownDoesNotReopenIt)
     EXPECT_EQ(port.openCount, opens);
     EXPECT_FALSE(port.isOpen());
 }
+
+TEST_F(Link, PortThatDoesNotOpenIsReportedOnceUntilItOpens)
+{
+    port.failOpen = true;
+    rt->InstallPointModel(modemPlant(20));
+    EXPECT_FALSE(rt->OpenPort());
+    EXPECT_FALSE(rt->OpenPort());
+    ASSERT_EQ(rt->messages().size(), 1);
+    EXPECT_TRUE(rt->messages().first().endsWith("COM2 (/dev/fake2) cannot be opened: cannot open /dev/fake2"))
+        << rt->messages().first().toStdString();
+    EXPECT_EQ(rt->panelText(0), "Cannot open COM2");
+    EXPECT_FALSE(sched.isActive("Timer4"));
+
+    port.failOpen = false;
+    EXPECT_TRUE(rt->OpenPort());
+    port.failOpen = true;
+    EXPECT_FALSE(rt->OpenPort());
+    EXPECT_EQ(rt->messages().size(), 2) << "a new run of failures is reported again";
+}
