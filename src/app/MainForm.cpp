@@ -29,12 +29,19 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+// The program's resources live in this static library.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app);
+}
 
 namespace scada {
 
@@ -90,6 +97,7 @@ QString fill(const char *pattern, const QString &word)
 TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     : QMainWindow(parent), m_programDir(programDir), m_prompt(prompt)
 {
+    initAppResources();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Scada System"));
     m_timers = std::make_unique<QtTimerService>(this);
@@ -749,12 +757,19 @@ void TMainForm::resizeEvent(QResizeEvent *e)
 
 void TMainForm::openHelp()
 {
-    const QString help = QDir(m_programDir).filePath(QStringLiteral("Scada.html"));
+    // The plant's own help page when it has one, else the page built into
+    // the program (written out to a temporary file for the browser).
+    QString help = QDir(m_programDir).filePath(QStringLiteral("Scada.html"));
     if (!QFileInfo::exists(help)) {
-        m_prompt.information(QStringLiteral("The help file %1 is not found.").arg(QDir::toNativeSeparators(help)));
-        return;
+        help = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation)).filePath(QStringLiteral("Scada.html"));
+        QFile::remove(help);
+        if (!QFile::copy(QStringLiteral(":/scada/Scada.html"), help)) {
+            m_prompt.information(QStringLiteral("The help page cannot be written to %1.").arg(help));
+            return;
+        }
+        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    openUrl(QUrl::fromLocalFile(help));
 }
 
 void TMainForm::runPrinterSetup()

@@ -20,6 +20,8 @@
 #include "users/UserFile.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -66,6 +68,9 @@ public:
     PictureTreeView &pictureTree() { return *m_tree; }
     // Errors the window reports without stopping (a missing picture tree
     // file): main() hands them to the program-wide exception handler.
+    // Opens a link or file in the desktop's default application; replaceable
+    // for tests.
+    std::function<bool(const QUrl &)> openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     void setErrorReporter(std::function<void(const std::exception &)> report) { m_reportError = std::move(report); }
     const TUserList &users() const { return m_users; }
 

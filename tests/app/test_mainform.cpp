@@ -191,3 +191,22 @@ TEST_F(FormFixture, EveryRightsBoundCommandExistsAndFollowsTheUserType)
     EXPECT_FALSE(act("SetBatchCtrl1")->isEnabled());
     EXPECT_TRUE(QFileInfo::exists(plant.file("Users.paw")));
 }
+
+TEST_F(FormFixture, HelpOpensThePlantsPageOrTheBuiltInOne)
+{
+    QList<QUrl> opened;
+    form->openUrl = [&](const QUrl &url) {
+        opened << url;
+        return true;
+    };
+    act("HelpContextCmd")->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    QFile builtIn(opened.first().toLocalFile());
+    ASSERT_TRUE(builtIn.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(builtIn.readAll().contains("Switching an output"));
+
+    plant.write("Scada.html", "<html>plant help</html>");
+    act("HelpContextCmd")->trigger();
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened.last().toLocalFile(), plant.file("Scada.html"));
+}
