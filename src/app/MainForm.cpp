@@ -111,8 +111,8 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     createTimers();
     connectCommands();
 
-    // 1. No communication trace; the wait-for-timer flag starts cleared.
-    m_traceOn = false;
+    // 1. The communication trace is off (its echo flag lives with the
+    //    runtime) and hidden.
     m_memoComm->hide();
     // 2. Branding and unit word; the set-time question from the unit word.
     m_branding = 0;
@@ -139,17 +139,14 @@ TMainForm::TMainForm(const QString &programDir, Prompt &prompt, QWidget *parent)
     createPicture();
     m_pictureRuntime->setRemoteControl(&m_control->remote());
     m_pictureRuntime->setBlockProgram(&m_control->blocks());
-    // 11. Save period, hint copy, unit-word captions.
-    m_savePeriod = 5;
+    // 11. The user file, the rights of nobody, unit-word captions (the save
+    //     period and the picture-sound flag live with the point model and
+    //     the sound window).
     EnsureUserFile(m_programDir, m_prompt);
     DisableRightsBoundCommands(this);
     setUnitWordCaptions();
-    // 12. Picture-sound flag cleared; polling may run.
-    m_pictureSoundPlayed = false;
+    // 12. Polling may run. (13. The GIF library is the live picture's.)
     m_runMode = 1;
-    // 13. The GIF library beside the program (kept in its own letter case:
-    //     the file system is case-sensitive).
-    m_gifLibraryDir = QDir(m_programDir).filePath(QStringLiteral("giflib"));
 }
 
 TMainForm::~TMainForm()
@@ -612,7 +609,6 @@ void TMainForm::reportError(const std::exception &e)
 
 void TMainForm::setUnitWordCaptions()
 {
-    m_animationFile = QStringLiteral("Zantor.avi");
     action("SeletedCOMM1")->setVisible(true);
     setStatusText(2, m_unitWord);
     for (const CommandDef &c : kCommands) {

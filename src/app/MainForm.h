@@ -56,7 +56,6 @@ public:
     QString setTimeQuestion() const { return m_setTimeQuestion; }
     int runMode() const { return m_runMode; }
     void setRunMode(int mode) { m_runMode = mode; }
-    QString gifLibraryDir() const { return m_gifLibraryDir; }
     TimerService &timers() { return *m_timers; }
     Database &database() { return *m_db; }
     StationRuntime &runtime() { return *m_runtime; }
@@ -141,16 +140,11 @@ private:
     TUserList m_users;
     QString m_unitWord;
     QString m_setTimeQuestion;
-    QString m_gifLibraryDir;
-    QString m_animationFile;
     int m_runMode = 0;
     int m_branding = 0;
-    int m_savePeriod = 5;
-    bool m_traceOn = false;
     bool m_closing = false;
     bool m_shown = false;
     bool m_shutDown = false;
-    bool m_pictureSoundPlayed = false;
 
     QHash<QString, QAction *> m_actions;
     QMenu *m_menuSystem = nullptr;
