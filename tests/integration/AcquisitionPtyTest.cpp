@@ -1,7 +1,6 @@
 // The master station against simulated units over a real pty pair.
 
-#include "QelSimulator.h"
-#include "SimLine.h"
+#include "SimBench.h"
 
 #include "acquisition/StationRuntime.h"
 #include "platform/Prompt.h"
@@ -72,17 +71,11 @@ TEST(AcquisitionPty, PollsDecodesAndSurvivesASilentUnit)
     CreateDatabaseTable(db);
     buildPlantTables(db);
 
-    qelsim::SimPlant simPlant;
-    QString error;
-    ASSERT_TRUE(qelsim::SimPlant::fromJson(kPlant, &simPlant, &error)) << error.toStdString();
-    qelsim::SimLine line;
-    ASSERT_TRUE(line.openPty()) << line.errorString().toStdString();
-    ASSERT_TRUE(qelsim::SimLine::writeComPorts(plant.path(), 1, line.slavePath(), &error));
-    qelsim::QelSimulator sim(simPlant);
-    QObject::connect(&line, &qelsim::SimLine::received, &sim, &qelsim::QelSimulator::receive);
-    QObject::connect(&sim, &qelsim::QelSimulator::transmit, &line, [&](const QByteArray &b) { line.write(b); });
-    QList<QByteArray> logged;
-    QObject::connect(&sim, &qelsim::QelSimulator::frameReceived, [&](const QByteArray &f) { logged << f; });
+    SimBench bench(kPlant, plant.path());
+    ASSERT_FALSE(HasFailure());
+    qelsim::QelSimulator &sim = *bench.sim;
+    qelsim::SimLine &line = bench.line;
+    const QList<QByteArray> &logged = bench.frames;
 
     QObject owner;
     QtTimerService timers(&owner);

@@ -2,8 +2,7 @@
 // switching, the unit that never acknowledges, knob parameter writes (also
 // refused), and the whole-program read.
 
-#include "QelSimulator.h"
-#include "SimLine.h"
+#include "SimBench.h"
 
 #include "acquisition/BlockProgram.h"
 #include "acquisition/GroupControl.h"
@@ -53,35 +52,11 @@ PointModel model()
     return m;
 }
 
-// The simulated units behind a pty.
-struct SimBench {
-    SimBench(const QString &dir)
-    {
-        QString error;
-        EXPECT_TRUE(qelsim::SimPlant::fromJson(kPlant, &plant, &error)) << error.toStdString();
-        sim = std::make_unique<qelsim::QelSimulator>(plant);
-        EXPECT_TRUE(line.openPty()) << line.errorString().toStdString();
-        EXPECT_TRUE(qelsim::SimLine::writeComPorts(dir, 1, line.slavePath(), &error));
-        QObject::connect(&line, &qelsim::SimLine::received, sim.get(), &qelsim::QelSimulator::receive);
-        QObject::connect(sim.get(), &qelsim::QelSimulator::transmit, &line, [this](const QByteArray &b) { line.write(b); });
-        QObject::connect(sim.get(), &qelsim::QelSimulator::frameReceived, [this](const QByteArray &f) { frames << f; });
-    }
-    int countCode(uint8_t code) const
-    {
-        return int(std::count_if(frames.begin(), frames.end(), [code](const QByteArray &f) { return uint8_t(f[2]) == code; }));
-    }
-
-    qelsim::SimPlant plant;
-    std::unique_ptr<qelsim::QelSimulator> sim;
-    qelsim::SimLine line;
-    QList<QByteArray> frames;
-};
-
 class ControlPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        bench = std::make_unique<SimBench>(dir.path());
+        bench = std::make_unique<SimBench>(kPlant, dir.path());
         rt = std::make_unique<StationRuntime>(dir.path(), nullptr, &port, &timers, &clock, &prompt);
         ctl = std::make_unique<RemoteControl>(*rt, timers, clock, prompt);
         // The password rule of the dialog, typing the unit's password.

@@ -2,8 +2,7 @@
 // changes become events of today's YX table and message lines, analog
 // values become rows of today's YC table.
 
-#include "QelSimulator.h"
-#include "SimLine.h"
+#include "SimBench.h"
 
 #include "acquisition/Recorder.h"
 #include "acquisition/StationRuntime.h"
@@ -65,17 +64,10 @@ TEST(RecordingPty, ToggledInputAndChangedValuesAreRecorded)
     CreateDatabaseTable(db);
     buildPlantTables(db);
 
-    qelsim::SimPlant simPlant;
-    QString error;
-    ASSERT_TRUE(qelsim::SimPlant::fromJson(kPlant, &simPlant, &error)) << error.toStdString();
-    qelsim::SimLine line;
-    ASSERT_TRUE(line.openPty()) << line.errorString().toStdString();
-    ASSERT_TRUE(qelsim::SimLine::writeComPorts(plant.path(), 1, line.slavePath(), &error));
-    qelsim::QelSimulator sim(simPlant);
-    QObject::connect(&line, &qelsim::SimLine::received, &sim, &qelsim::QelSimulator::receive);
-    QObject::connect(&sim, &qelsim::QelSimulator::transmit, &line, [&](const QByteArray &b) { line.write(b); });
-    int polls = 0;
-    QObject::connect(&sim, &qelsim::QelSimulator::frameReceived, [&](const QByteArray &) { ++polls; });
+    SimBench bench(kPlant, plant.path());
+    ASSERT_FALSE(HasFailure());
+    qelsim::QelSimulator &sim = *bench.sim;
+    const auto polls = [&] { return int(bench.frames.size()); };
 
     QObject owner;
     QtTimerService timers(&owner);
@@ -92,7 +84,7 @@ TEST(RecordingPty, ToggledInputAndChangedValuesAreRecorded)
     auto count = [&](const QString &t) { return db.hasTable(t) ? db.recordCount(t) : 0; };
 
     // First round: every non-zero analog point of the polled units, no events.
-    ASSERT_TRUE(waitFor([&] { return polls >= 4; }, 5000)) << polls;
+    ASSERT_TRUE(waitFor([&] { return polls() >= 4; }, 5000)) << polls();
     const auto first = db.rows(yc);
     ASSERT_EQ(first.size(), 3);
     QStringList seen;
@@ -109,8 +101,8 @@ TEST(RecordingPty, ToggledInputAndChangedValuesAreRecorded)
     // Pump input byte 5 bit 3 (digital point 3) switches on.
     ASSERT_EQ(sim.command("input 1 5 3 1"), "ok");
     ASSERT_TRUE(waitFor([&] { return count(yx) >= 1; }, 5000));
-    const int at = polls;
-    ASSERT_TRUE(waitFor([&] { return polls >= at + 6; }, 5000)); // two more rounds
+    const int at = polls();
+    ASSERT_TRUE(waitFor([&] { return polls() >= at + 6; }, 5000)); // two more rounds
     const auto events = db.rows(yx);
     ASSERT_EQ(events.size(), 1);
     const QVariantMap &e = events[0];
@@ -130,8 +122,8 @@ TEST(RecordingPty, ToggledInputAndChangedValuesAreRecorded)
     // A changed value of Feeder: one more row; Tank never appears.
     ASSERT_EQ(sim.command("analog 2 0 77"), "ok");
     ASSERT_TRUE(waitFor([&] { return count(yc) >= 4; }, 5000));
-    const int at2 = polls;
-    ASSERT_TRUE(waitFor([&] { return polls >= at2 + 6; }, 5000));
+    const int at2 = polls();
+    ASSERT_TRUE(waitFor([&] { return polls() >= at2 + 6; }, 5000));
     const auto rows = db.rows(yc);
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[3]["Index"].toInt(), 4);
